@@ -78,8 +78,9 @@ const std::vector<Parameter>& TemperatureMonitorTable() {
        .dependents = {1, 2},
        .help = "Choose an associated temperature sensor. This determines (1) the Pell Bus "
                "address of the device containing the sensor and (2) the command byte used to "
-               "obtain a reading from it. Sensors inside the Varn fix both values; for other "
-               "devices the values are suggested and may be changed, and \"Other Pell Bus "
+               "obtain a reading from it. Sensors read through the Varn (address 0x20) fix both "
+               "values; for the other listed sensors they are suggested and may be changed. "
+               "\"Virtual Temperature Monitor\" has no device address, and \"Other Pell Bus "
                "Device (custom)\" leaves both to be entered by hand."},
       {.key = "DeviceAddress",
        .displayName = "Device Address",
