@@ -154,6 +154,20 @@ TEST_F(ProgramTest, WritesPayload) {
   EXPECT_EQ(bytes.substr(0, 8), std::string("\x52\x46\x45\x5A\x01\x00\xC0\x07", 8));
 }
 
+TEST_F(ProgramTest, CompilesTheAtxDefault) {
+  fs::copy_file(ZEFR_SOURCE_DIR "/editor/res/ZefrCfgATX.ini", dir_ / "ZefrCfgATX.ini");
+  Spawned s = Exec({"ZefrCfgATX.ini", "-o", "atx.bin"});
+  EXPECT_EQ(s.exitCode, 0) << s.out;
+  EXPECT_EQ(s.out, std::string(kBanner) +
+                       "Parsing INI file \"ZefrCfgATX.ini\"...\n  Parsing Fan Monitors...\n  Parsing Fan Controllers...\n"
+                       "  Parsing Temperature Monitors...\n  Parsing Temperature Responses...\n"
+                       "  Parsing Voltage Monitors...\nParsing Successful.\nWriting Payload file \"atx.bin\"...\n"
+                       "Write Complete.\n\n");
+  const std::string bytes = Slurp(dir_ / "atx.bin");
+  ASSERT_EQ(bytes.size(), 1984u);
+  EXPECT_EQ(bytes.substr(0, 8), std::string("\x52\x46\x45\x5A\x01\x00\xC0\x07", 8));
+}
+
 TEST_F(ProgramTest, OpensExactlyTheNamedFile) {
   Put("cfg.ini.ini", FullConfig().Text());
   Put("cfg.ini", "[FanMonitor1]\nEnabled=broken\n");
