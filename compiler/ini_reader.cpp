@@ -33,6 +33,17 @@ std::string LowerAscii(std::string_view s) {
   return out;
 }
 
+std::string TextModeContent(std::string raw) {
+  if (raw.find('\r') == std::string::npos) return raw;
+  size_t out = 0;
+  for (size_t i = 0; i < raw.size(); ++i) {
+    if (raw[i] == '\r' && i + 1 < raw.size() && raw[i + 1] == '\n') continue;
+    raw[out++] = raw[i];
+  }
+  raw.resize(out);
+  return raw;
+}
+
 std::vector<std::string_view> SplitProfileLines(std::string_view content) {
   std::vector<std::string_view> lines;
   size_t pos = 0;
@@ -149,7 +160,7 @@ bool LoadFileFromDisk(const std::string& name, std::string& content) {
   if (!f) return false;
   char buf[32768];
   bool ok = true;
-  while (content.size() <= kProfileMaxBytes) {
+  while (content.size() <= 2 * kProfileMaxBytes + 1) {
     size_t n = std::fread(buf, 1, sizeof buf, f);
     content.append(buf, n);
     if (n < sizeof buf) {
@@ -188,6 +199,7 @@ const ProfileFile* ProfileReader::Open(const std::string& iniPath) {
     // for a file that does not open.
     cached_ = true;
     cachedName_ = name;
+    content = TextModeContent(std::move(content));
     if (content.size() <= kProfileMaxBytes) file_ = std::make_unique<ProfileFile>(std::move(content));
     return file_.get();
   }

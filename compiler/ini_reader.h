@@ -25,6 +25,10 @@ std::string_view TrimIni(std::string_view s);
 bool EqualsNoCase(std::string_view a, std::string_view b);
 std::string LowerAscii(std::string_view s);
 
+// The file as a text-mode read yields it: each CR LF pair becomes LF, so both
+// line endings read the same everywhere, line lengths and size limit included.
+std::string TextModeContent(std::string raw);
+
 // The lines the reader sees: pieces of at most 511 bytes up to and including a
 // line feed, each cut at its first NUL; a last piece without line feed is dropped.
 std::vector<std::string_view> SplitProfileLines(std::string_view content);
@@ -64,7 +68,8 @@ class ProfileFile {
 };
 
 // Reads a whole file into content; false when it cannot be opened or read.
-// May stop reading once content is larger than kProfileMaxBytes.
+// May stop reading once content is over twice kProfileMaxBytes, since no
+// file that large fits the limit after its line endings are converted.
 using FileLoader = std::function<bool(const std::string& name, std::string& content)>;
 bool LoadFileFromDisk(const std::string& name, std::string& content);
 // Serves files from memory by exact name, for tests and benchmarks.

@@ -14,6 +14,8 @@ struct LookupCase {
   const char* value;
 };
 
+void PrintTo(const LookupCase& c, std::ostream* os) { *os << c.name; }
+
 class LookupTest : public testing::TestWithParam<LookupCase> {};
 
 TEST_P(LookupTest, Finds) {
@@ -71,6 +73,8 @@ INSTANTIATE_TEST_SUITE_P(
                    "vvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvv"},
         // A 511-byte piece ends the line; the rest of the physical line is a line of its own.
         LookupCase{"LongLineContinues", "[S]\n" + k511 + "K=5\n", "S", "K", true, "5"},
+        LookupCase{"LineOf510PlusCrLfDoesNotContinue", "[S]\r\n" + std::string(506, 'x') + "K=5\r\n", "S", "K", false, ""},
+        LookupCase{"LoneCrIsContent", "[S]\rK=1\n", "S", "K", false, ""},
         LookupCase{"LineOf510PlusLfDoesNotContinue", "[S]\n" + std::string(506, 'x') + "K=5\n", "S", "K", false, ""},
         LookupCase{"NulEndsLine", std::string("[S]\nK=7\0junk\n", 13), "S", "K", true, "7"},
         LookupCase{"NulHidesKey", std::string("[S]\n\0K=7\n", 9), "S", "K", false, ""},
@@ -84,6 +88,16 @@ TEST(Reader, FileOverLimitReadsEmpty) {
   std::string v;
   EXPECT_TRUE(exact.GetProfileValue("t.ini", "S", "K", v));
   ProfileReader over(MemoryLoader({{"t.ini", at + "\n"}}));
+  EXPECT_FALSE(over.GetProfileValue("t.ini", "S", "K", v));
+}
+
+TEST(Reader, LimitCountsConvertedLineEndings) {
+  const std::string crlf = "[S]\r\nK=1\r\n" + std::string(kProfileMaxBytes - 8, '\n');
+  ASSERT_GT(crlf.size(), kProfileMaxBytes);
+  ProfileReader reader(MemoryLoader({{"t.ini", crlf}}));
+  std::string v;
+  EXPECT_TRUE(reader.GetProfileValue("t.ini", "S", "K", v));
+  ProfileReader over(MemoryLoader({{"t.ini", crlf + "\n"}}));
   EXPECT_FALSE(over.GetProfileValue("t.ini", "S", "K", v));
 }
 
