@@ -26,16 +26,16 @@ bool PayloadFileWriter::Open(const std::string& path, int& error) {
   target_ = path;
   // Replace what a link points at, not the link itself.
   struct stat st {};
-  if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+  const bool link = ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+  if (link) {
     char resolved[PATH_MAX];
     if (::realpath(path.c_str(), resolved)) target_ = resolved;
   }
   const bool exists = ::stat(target_.c_str(), &st) == 0;
-  direct_ = exists && !S_ISREG(st.st_mode);
-  if (direct_ || (!exists && target_ != path) || (!path.empty() && path.back() == '/')) {
+  direct_ = (exists && !S_ISREG(st.st_mode)) || (link && !exists) || (!path.empty() && path.back() == '/');
+  if (direct_) {
     // Devices, pipes, directories and dangling links: open in place, as a
     // plain open for writing would.
-    direct_ = true;
     fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd_ < 0) {
       error = errno;
