@@ -107,31 +107,36 @@ std::string CleanValue(std::string_view raw) {
   return std::string(v);
 }
 
-ProfileFile::ProfileFile(std::string content) : content_(std::move(content)) {
-  std::vector<std::string_view> raw = SplitProfileLines(content_);
-  lines_.resize(raw.size());
-  for (size_t i = 0; i < raw.size(); ++i) {
+ProfileFile::ProfileFile(std::string content) {
+  for (std::string_view raw : SplitProfileLines(content)) {
+    // As a key line: trim the line first, then split.
+    KeyPart part = SplitKeyPart(TrimIni(raw));
+    if (!part.key.empty()) {
+      Line line{};
+      line.kind = part.key[0] == '[' ? LineKind::kSectionEnd : LineKind::kKey;
+      if (line.kind == LineKind::kKey) {
+        std::string key = LowerAscii(TrimIni(part.key));
+        line.key = static_cast<std::uint32_t>(text_.size());
+        line.keySize = static_cast<std::uint32_t>(key.size());
+        text_ += key;
+        line.hasValue = part.hasValue;
+        if (part.hasValue) {
+          std::string value = CleanValue(part.value);
+          line.value = static_cast<std::uint32_t>(text_.size());
+          line.valueSize = static_cast<std::uint32_t>(value.size());
+          text_ += value;
+        }
+      }
+      lines_.push_back(line);
+    }
     // As a section header: split the line as read, then trim the key part.
-    KeyPart asRead = SplitKeyPart(raw[i]);
+    KeyPart asRead = SplitKeyPart(raw);
     std::string_view head = TrimIni(asRead.key);
     if (!head.empty() && head[0] == '[') {
       std::string_view name = head.substr(1);
       size_t close = name.find(']');
       if (close != std::string_view::npos) name = name.substr(0, close);
-      firstHeader_.emplace(LowerAscii(TrimIni(name)), i);
-    }
-    // As a key line: trim the line first, then split.
-    KeyPart part = SplitKeyPart(TrimIni(raw[i]));
-    Line& line = lines_[i];
-    if (!part.key.empty() && part.key[0] == '[') {
-      line.kind = LineKind::kSectionEnd;
-    } else if (part.key.empty()) {
-      line.kind = LineKind::kSkip;
-    } else {
-      line.kind = LineKind::kKey;
-      line.keyLower = LowerAscii(TrimIni(part.key));
-      line.hasValue = part.hasValue;
-      if (part.hasValue) line.value = CleanValue(part.value);
+      firstHeader_.emplace(LowerAscii(TrimIni(name)), lines_.size());
     }
   }
 }
@@ -142,13 +147,13 @@ bool ProfileFile::Lookup(std::string_view section, std::string_view key, std::st
   auto header = firstHeader_.find(LowerAscii(TrimIni(section)));
   if (header == firstHeader_.end()) return false;
   const std::string wanted = LowerAscii(TrimIni(key));
-  for (size_t i = header->second + 1; i < lines_.size(); ++i) {
+  for (size_t i = header->second; i < lines_.size(); ++i) {
     const Line& line = lines_[i];
     if (line.kind == LineKind::kSectionEnd) return false;
-    if (line.kind == LineKind::kSkip || line.keyLower != wanted) continue;
+    if (Text(line.key, line.keySize) != wanted) continue;
     if (!line.hasValue) return true;
-    if (line.value.size() >= capacity) return false;  // too long reads as absent
-    value = line.value;
+    if (line.valueSize >= capacity) return false;  // too long reads as absent
+    value = Text(line.value, line.valueSize);
     return true;
   }
   return false;

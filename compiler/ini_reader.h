@@ -4,6 +4,7 @@
 // every rule below decides what a configuration file may contain.
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
@@ -50,21 +51,26 @@ std::string CleanValue(std::string_view raw);
 // top-to-bottom scan.
 class ProfileFile {
  public:
+  // content as the text-mode read gives it (see TextModeContent).
   explicit ProfileFile(std::string content);
   bool Lookup(std::string_view section, std::string_view key, std::string& value,
               std::size_t capacity) const;
 
  private:
-  enum class LineKind { kSectionEnd, kSkip, kKey };
+  enum class LineKind : std::uint8_t { kSectionEnd, kKey };
+  // Blank and comment lines are left out: they never change a result.
   struct Line {
-    LineKind kind = LineKind::kSkip;
-    bool hasValue = false;
-    std::string keyLower;
-    std::string value;  // cleaned
+    LineKind kind;
+    bool hasValue;
+    std::uint32_t key, keySize;      // lower-case key in text_
+    std::uint32_t value, valueSize;  // cleaned value in text_
   };
-  std::string content_;
+  std::string_view Text(std::uint32_t at, std::uint32_t size) const { return {text_.data() + at, size}; }
+
+  std::string text_;
   std::vector<Line> lines_;
-  std::unordered_map<std::string, std::size_t> firstHeader_;  // lower-case name -> line index
+  // Lower-case section name -> index in lines_ of the first line after its first header.
+  std::unordered_map<std::string, std::size_t> firstHeader_;
 };
 
 // Reads a whole file into content; false when it cannot be opened or read.

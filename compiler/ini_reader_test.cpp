@@ -136,3 +136,68 @@ TEST(Reader, SplitLinesDropsUnterminatedTailButKeepsFullPiece) {
 
 }  // namespace
 }  // namespace zefr
+
+namespace zefr {
+namespace {
+
+// The lookup as a plain scan from the top for every question; the indexed
+// reader must answer exactly the same.
+bool ScanLookup(const std::string& content, std::string_view section, std::string_view key, std::string& value) {
+  value.clear();
+  const std::string text = TextModeContent(content);
+  std::vector<std::string_view> lines = SplitProfileLines(text);
+  section = TrimIni(section);
+  key = TrimIni(key);
+  size_t i = 0;
+  for (;; ++i) {
+    if (i == lines.size()) return false;
+    std::string_view head = TrimIni(SplitKeyPart(lines[i]).key);
+    if (head.empty() || head[0] != '[') continue;
+    std::string_view name = head.substr(1);
+    name = name.substr(0, name.find(']'));
+    if (EqualsNoCase(TrimIni(name), section)) break;
+  }
+  for (++i; i < lines.size(); ++i) {
+    KeyPart part = SplitKeyPart(TrimIni(lines[i]));
+    if (!part.key.empty() && part.key[0] == '[') return false;
+    if (part.key.empty() || !EqualsNoCase(TrimIni(part.key), key)) continue;
+    if (!part.hasValue) return true;
+    std::string v = CleanValue(part.value);
+    if (v.size() >= kValueCapacity) return false;
+    value = v;
+    return true;
+  }
+  return false;
+}
+
+TEST(Reader, IndexAnswersAsAScanDoes) {
+  const std::string pieces[] = {"[S]", "[s ]", "[T]", "[ S ; x]", "\"[S]\"", "K=1", "k = 2 ", "K", "K=;c", "=v",
+                          ";K=3", "\"K\"=4", "K=\"a;b\"", "K=\"x\"y\"", "  [T]=1", "\t", "", "[", "]", "K\t=\t\"\"",
+                          "K=5\r", "\rK=6", "L=7", "\"", "[\"T\"]", "K=" + std::string(79, 'q'),
+                          "K=" + std::string(80, 'q'), std::string(300, ' ') + "[S]", std::string(600, 'K')};
+  const char* sections[] = {"S", "s", "T", "U", " S "};
+  const char* keys[] = {"K", "k", "L", "\"K\""};
+  unsigned seed = 12345;
+  auto next = [&] { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7FFF; };
+  for (int round = 0; round < 400; ++round) {
+    std::string content;
+    const int count = static_cast<int>(next() % 12);
+    for (int l = 0; l < count; ++l) {
+      content += pieces[next() % std::size(pieces)];
+      content += (next() % 5 == 0) ? "\r\n" : "\n";
+    }
+    if (next() % 3 == 0) content += pieces[next() % std::size(pieces)];
+    ProfileReader reader(MemoryLoader({{"t.ini", content}}));
+    for (const char* s : sections) {
+      for (const char* k : keys) {
+        std::string expected, actual;
+        const bool want = ScanLookup(content, s, k, expected);
+        ASSERT_EQ(reader.GetProfileValue("t.ini", s, k, actual), want) << content << "|" << s << "|" << k;
+        ASSERT_EQ(actual, expected) << content;
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace zefr
