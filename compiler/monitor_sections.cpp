@@ -103,9 +103,9 @@ bool ParseTemperatureMonitor(ParseContext& ctx, int number) {
   if (!hasDevice) {
     if (!ReadByteField(ctx, section, "TimeoutNonCritical", at + f::kTimeoutNonCritical, 1, 255, false)) return false;
     if (!ReadByteField(ctx, section, "TimeoutCritical", at + f::kTimeoutCritical, 1, 255, false)) return false;
-    std::uint8_t never = 0;
-    if (!fr.ReadByte(section, "TimeoutNonRecoverable", never, 2, 255, true)) return false;
-    ctx.image.Put8(at + f::kTimeoutNonRecoverable, never == 0xFF ? 0 : never);  // NONE: never
+    std::int32_t never = 0;
+    if (!fr.ReadInteger(section, "TimeoutNonRecoverable", never, 2, 255, true)) return false;
+    ctx.image.Put8(at + f::kTimeoutNonRecoverable, never == -1 ? 0 : static_cast<std::uint8_t>(never));  // NONE: never
   } else if (processor) {
     if (!ReadByteField(ctx, section, "TimeoutNonCritical", at + f::kTimeoutNonCritical, 1, 1, false)) return false;
     if (!ReadByteField(ctx, section, "TimeoutCritical", at + f::kTimeoutCritical, 2, 2, false)) return false;

@@ -121,6 +121,11 @@ TEST(PayloadImage, TemperatureMonitorWithoutDevice) {
   RunResult r = RunOnText(ini.Text());
   ASSERT_EQ(r.exitCode, 0) << r.out;
   EXPECT_EQ(Hex(r.image, RecordOffset(kTemperatureMonitors, 2), 9), "09 4B 03 FF FF 00 03 05 00");
+  // 255 seconds is a timeout, not NONE.
+  ini.Set("TemperatureMonitor2", "TimeoutNonRecoverable", "255");
+  r = RunOnText(ini.Text());
+  ASSERT_EQ(r.exitCode, 0) << r.out;
+  EXPECT_EQ(r.image.Get8(RecordOffset(kTemperatureMonitors, 2) + temperature_monitor::kTimeoutNonRecoverable), 0xFF);
 }
 
 }  // namespace
