@@ -162,6 +162,9 @@ int Link::Command(const std::uint8_t* request, std::uint32_t requestLength, std:
     win::SetLastError(win::kDllInitFailed);
     return 0;
   }
+  // System calls on the way may reset the thread's code even when they
+  // succeed; a successful call hands back the one it found.
+  const std::uint32_t callerError = win::LastError();
   switch (lock_.Wait()) {
     case Lock::WaitResult::kAcquired:
     case Lock::WaitResult::kAbandoned: break;
@@ -198,7 +201,10 @@ int Link::Command(const std::uint8_t* request, std::uint32_t requestLength, std:
     }
   }
   lock_.Release();
-  if (ok) return 1;
+  if (ok) {
+    win::SetLastError(callerError);
+    return 1;
+  }
   win::SetLastError(Reason(error));
   return 0;
 }
