@@ -2,12 +2,18 @@
 
 #include <cerrno>
 
+#if defined(_WIN32)
+#include <windows.h>
+#endif
+
 namespace zefr::win {
 
 namespace {
 
+#if !defined(_WIN32)
 // Only our own thread's code; each module keeps its own copy on POSIX.
 thread_local std::uint32_t t_lastError = 0;
+#endif
 
 struct MessageRow {
   std::uint32_t code;
@@ -52,6 +58,22 @@ constexpr MessageRow kMessages[] = {
 
 }  // namespace
 
+#if defined(_WIN32)
+std::uint32_t LastError() { return ::GetLastError(); }
+
+void SetLastError(std::uint32_t code) { ::SetLastError(code); }
+
+std::string SystemMessage(std::uint32_t code) {
+  char* text = nullptr;
+  DWORD n = ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                 FORMAT_MESSAGE_IGNORE_INSERTS,
+                             nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
+                             reinterpret_cast<LPSTR>(&text), 0, nullptr);
+  std::string result(text != nullptr ? text : "", n);
+  if (text != nullptr) ::LocalFree(text);
+  return result;
+}
+#else
 std::uint32_t LastError() { return t_lastError; }
 
 void SetLastError(std::uint32_t code) { t_lastError = code; }
@@ -62,6 +84,7 @@ std::string SystemMessage(std::uint32_t code) {
   }
   return {};
 }
+#endif
 
 std::uint32_t FromErrno(int err) {
   switch (err) {

@@ -1,7 +1,8 @@
 #pragma once
 // Windows error numbers are the error codes of the link library and of the
 // compiler's delivery on every platform: callers print them. This is the small
-// part of the system error service we need where Windows is not underneath.
+// part of the system error service we need; where Windows is underneath it
+// is GetLastError, SetLastError and FormatMessageA.
 
 #include <cstdint>
 #include <string>
