@@ -164,6 +164,8 @@ struct PromptCase {
   int prompts;
 };
 
+void PrintTo(const PromptCase& c, std::ostream* os) { *os << '"' << c.input << '"'; }
+
 class PromptTest : public RunTest, public testing::WithParamInterface<PromptCase> {};
 
 TEST_P(PromptTest, AnswersOverwrite) {
