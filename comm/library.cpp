@@ -21,14 +21,17 @@ std::uint32_t g_attachResult = win::kDllInitFailed;
 
 std::uint32_t ProcessAttach() {
   if (g_link != nullptr) return g_attachResult;
-  std::unique_ptr<Device> device = MakeSystemDevice();
-  auto link = std::make_unique<Link>(*device);
-  if (!link->Attach()) {
-    g_attachResult = win::kDllInitFailed;
+  g_attachResult = win::kDllInitFailed;
+  try {
+    std::unique_ptr<Device> device = MakeSystemDevice();
+    auto link = std::make_unique<Link>(*device);
+    if (!link->Attach()) return g_attachResult;
+    g_device = device.release();
+    g_link = link.release();
+  } catch (...) {
+    // Nothing may leave a load entry; a failed load is the honest answer.
     return g_attachResult;
   }
-  g_device = device.release();
-  g_link = link.release();
   g_attachResult = 0;
   return 0;
 }

@@ -151,7 +151,8 @@ bool ScanLookup(const std::string& content, std::string_view section, std::strin
   size_t i = 0;
   for (;; ++i) {
     if (i == lines.size()) return false;
-    std::string_view head = TrimIni(SplitKeyPart(lines[i]).key);
+    const KeyPart asRead = SplitKeyPart(lines[i]);
+    std::string_view head = TrimIni(asRead.key);
     if (head.empty() || head[0] != '[') continue;
     std::string_view name = head.substr(1);
     name = name.substr(0, name.find(']'));
