@@ -333,8 +333,15 @@ void CParamTree::selectNone() {
 }
 
 void CParamTree::setColumnWidth(int px) {
+  m_requestedColumn = px;
+  applyColumnLimits();
+}
+
+void CParamTree::applyColumnLimits() {
+  // The limits apply to the width asked for, not to the last result: Qt sizes a
+  // window after making it, and a narrow first size must not stick.
   const int w = m_list->width();
-  int v = std::max(px, kGutter);
+  int v = std::max(m_requestedColumn, kGutter);
   if (w > 0) v = std::min(v, w - kGutter);
   m_columnWidth = v;
   m_list->update();
@@ -405,7 +412,7 @@ void CParamTree::updateScrollRange() {
   m_vbar->setPageStep(h + 1);
   m_vbar->setValue(m_scroll);
   m_inScrollUpdate = false;
-  setColumnWidth(m_columnWidth);
+  applyColumnLimits();
 }
 
 void CParamTree::layoutChildren() {

@@ -292,6 +292,7 @@ class CParamTree : public QWidget {
   void layoutRows();
   int layoutRow(CParamItem* item, int indent, int y, int width);
   void updateScrollRange();
+  void applyColumnLimits();
   void repositionAll(bool hideUnfocused);
   void repaintAll();
   void forEach(CParamItem* from, void (*fn)(CParamItem*, void*), void* ctx);
@@ -310,6 +311,7 @@ class CParamTree : public QWidget {
   CParamItem* m_focused = nullptr;
   CParamItem* m_editingRow = nullptr;  // the row whose editor was opened last
   int m_columnWidth = kInitialColumnWidth;
+  int m_requestedColumn = kInitialColumnWidth;
   int m_scroll = 0;
   ParamTreeOwner* m_owner = nullptr;
   int m_sequenceCounter = 0;
