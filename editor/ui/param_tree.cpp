@@ -45,7 +45,7 @@ QColor sys(QPalette::ColorRole role) { return QApplication::palette().color(QPal
 QColor windowColor() { return sys(QPalette::Base); }
 QColor faceColor() { return sys(QPalette::Button); }
 QColor shadowColor() { return sys(QPalette::Dark); }
-QColor greyText() { return QApplication::palette().color(QPalette::Disabled, QPalette::WindowText); }
+QColor greyText() { return paramGreyText(); }
 
 void sunkenOuterEdge(QPainter& p, const QRect& r) {
   p.fillRect(r.left(), r.top(), r.width(), 1, shadowColor());
@@ -90,6 +90,8 @@ int expandedHeight(const CParamItem* item) {
 }
 
 }  // namespace
+
+QColor paramGreyText() { return QColor(0x80, 0x80, 0x80); }
 
 const QFont& ParamFonts::normal() {
   FontStore& s = fontStore();

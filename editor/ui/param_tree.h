@@ -60,6 +60,9 @@ struct ParamFonts {
   static void rebuild();
 };
 
+// The grey of read-only values and of a disabled tree's texts.
+QColor paramGreyText();
+
 // Row geometry in pixels.
 constexpr int kRowHeight = 21;
 constexpr int kMultiLineRowHeight = 75;
