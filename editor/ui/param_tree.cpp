@@ -19,6 +19,7 @@ struct FontStore {
   bool built = false;
   QFont normal, bold;
   int trees = 0;
+  int generation = 0;  // bumped on every rebuild, so fitted labels are redone
 };
 
 FontStore& fontStore() {
@@ -39,6 +40,7 @@ void buildFonts(FontStore& s) {
   s.bold = f;
   s.bold.setWeight(QFont::Bold);
   s.built = true;
+  ++s.generation;
 }
 
 QColor sys(QPalette::ColorRole role) { return QApplication::palette().color(QPalette::Active, role); }
@@ -106,6 +108,8 @@ const QFont& ParamFonts::bold() {
 }
 
 void ParamFonts::rebuild() { buildFonts(fontStore()); }
+
+int ParamFonts::generation() { return fontStore().generation; }
 
 // ---------------------------------------------------------------------------
 // CParamItem
@@ -484,10 +488,20 @@ int CParamTree::layoutRow(CParamItem* item, int indent, int y, int width) {
     item->m_shownLabel.clear();
     item->m_textRect = QRect();
   } else {
-    const QFontMetrics fm(top ? ParamFonts::bold() : ParamFonts::normal());
-    item->m_shownLabel = fitted(fm, item->m_label, item->m_labelRect.width() - 5);
+    const QFont& font = top ? ParamFonts::bold() : ParamFonts::normal();
+    const QFontMetrics fm(font);
+    const int avail = item->m_labelRect.width() - 5;
+    // Measuring text is the dear part of a layout; redo it only when something changed.
+    if (item->m_fittedGeneration != ParamFonts::generation() || item->m_fittedWidth != avail || item->m_fittedBold != top || item->m_fittedFrom != item->m_label) {
+      item->m_shownLabel = fitted(fm, item->m_label, avail);
+      item->m_fittedAdvance = fm.horizontalAdvance(item->m_shownLabel);
+      item->m_fittedFrom = item->m_label;
+      item->m_fittedWidth = avail;
+      item->m_fittedBold = top;
+      item->m_fittedGeneration = ParamFonts::generation();
+    }
     const int textY = item->m_labelTop ? y + 5 : y + (item->m_labelRect.height() - fm.height()) / 2;
-    item->m_textRect = QRect(labelLeft + 5, textY, fm.horizontalAdvance(item->m_shownLabel), fm.height());
+    item->m_textRect = QRect(labelLeft + 5, textY, item->m_fittedAdvance, fm.height());
   }
   int used = h;
   if (item->m_expanded) {

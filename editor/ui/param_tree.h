@@ -58,6 +58,7 @@ struct ParamFonts {
   static const QFont& normal();
   static const QFont& bold();
   static void rebuild();
+  static int generation();
 };
 
 // The grey of read-only values and of a disabled tree's texts.
@@ -171,6 +172,10 @@ class CParamItem {
   CParamTree* m_tree = nullptr;
   QRect m_valueRect, m_labelRect, m_expandRect, m_textRect;
   QString m_shownLabel;  // the label as fitted by the last layout
+  QString m_fittedFrom;  // what m_shownLabel was fitted from, to skip refitting
+  int m_fittedWidth = -1, m_fittedAdvance = 0;
+  bool m_fittedBold = false;
+  int m_fittedGeneration = -1;
   int m_indent = 0, m_top = 0;
   bool m_committed = true, m_editing = false;
   int m_height = kRowHeight;
