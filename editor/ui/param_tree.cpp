@@ -191,8 +191,10 @@ void CParamItem::commit() {
   endEditing();
   if (!m_tree) return;
   CParamTree* tree = m_tree;
+  const int deletions = tree->m_deletions;
   tree->notify(kParamCommitted, this);
-  tree->updateItem(this);
+  // The owner may have deleted rows, this one among them.
+  tree->updateItem(tree->m_deletions == deletions ? this : nullptr);
 }
 
 void CParamItem::drawValue(QPainter&, const QRect&) {}
@@ -277,6 +279,7 @@ void CParamTree::deleteItem(CParamItem* item) {
     return;
   }
   notify(kParamDeleting, item);
+  ++m_deletions;
   while (!item->m_children.empty()) deleteItem(item->m_children.front().get());
   if (m_focused == item) m_focused = nullptr;
   if (m_editingRow == item) m_editingRow = nullptr;
@@ -543,8 +546,10 @@ void CParamTree::moveFocusTo(CParamItem* item) {
   clearSelections();
   item->setSelected(true);
   if (item != m_focused) {
+    const int deletions = m_deletions;
     m_focused = item;
     notify(kParamFocusChanged, item);
+    if (deletions != m_deletions) return repaintAll();
   }
   setFocusedItem(item);
 }
@@ -574,7 +579,8 @@ void CParamTree::activateFocused() {
 }
 
 void CParamTree::toggleExpanded(CParamItem* item) {
-  if (!item || notify(kParamExpanding, item) != 0) return;
+  const int deletions = m_deletions;
+  if (!item || notify(kParamExpanding, item) != 0 || deletions != m_deletions) return;
   item->setExpanded(!item->m_expanded);
   updateScrollRange();
   repaintAll();
@@ -603,6 +609,10 @@ bool CParamListWnd::event(QEvent* e) {
   }
   return QWidget::event(e);
 }
+
+void CParamListWnd::focusInEvent(QFocusEvent*) { m_tree->repaintAll(); }
+
+void CParamListWnd::focusOutEvent(QFocusEvent*) { m_tree->repaintAll(); }
 
 void CParamListWnd::resizeEvent(QResizeEvent*) {
   m_tree->updateScrollRange();
@@ -741,12 +751,14 @@ void CParamListWnd::mousePressEvent(QMouseEvent* e) {
       break;
     case ParamHit::Value:
     case ParamHit::Label: {
+      const int deletions = m_tree->m_deletions;
       m_tree->clearSelections();
       it->setSelected(true);
       if (it != m_tree->m_focused) {
         m_tree->m_focused = it;
         m_tree->notify(kParamFocusChanged, it);
       }
+      if (deletions != m_tree->m_deletions) break;  // the owner deleted rows: the click is spent
       if (hit == ParamHit::Value && !it->isTopLevel() && m_tree->notify(kParamActivating, it) == 0 && !it->isReadOnly())
         it->activate();
       m_tree->m_focused = it;
@@ -824,12 +836,6 @@ void CParamListWnd::keyPressEvent(QKeyEvent* e) {
     case Qt::Key_Escape:
       e->accept();  // no cancel, and the dialog must not see it either
       return;
-    case Qt::Key_PageUp:
-      m_tree->scrollPages(-1);
-      return;
-    case Qt::Key_PageDown:
-      m_tree->scrollPages(1);
-      return;
     default:
       QWidget::keyPressEvent(e);
   }
@@ -859,7 +865,10 @@ void CParamListWnd::handleKey(int key, Qt::KeyboardModifiers mods) {
     case Qt::Key_Left:
     case Qt::Key_Right: {
       const bool left = key == Qt::Key_Left;
-      if (f && t->notify(kParamExpanding, f) == 0 && f->hasChildren() && f->m_expanded == left) {
+      const int deletions = t->m_deletions;
+      const bool refused = f && t->notify(kParamExpanding, f) != 0;
+      if (deletions != t->m_deletions) break;
+      if (f && !refused && f->hasChildren() && f->m_expanded == left) {
         f->setExpanded(!left);
         t->updateScrollRange();
         t->repaintAll();

@@ -204,6 +204,8 @@ class CParamListWnd : public QWidget {
   void wheelEvent(QWheelEvent* e) override;
   void keyPressEvent(QKeyEvent* e) override;
   void resizeEvent(QResizeEvent*) override;
+  void focusInEvent(QFocusEvent*) override;
+  void focusOutEvent(QFocusEvent*) override;
 
  private:
   void paintRows(QPainter& p);
@@ -325,4 +327,5 @@ class CParamTree : public QWidget {
   int m_sequenceCounter = 0;
   int m_inputLock = 0;
   bool m_inScrollUpdate = false;
+  int m_deletions = 0;  // counts deleted rows, so handlers notice deletions by the owner
 };

@@ -64,6 +64,7 @@ class ParamTreeTest : public QObject {
   void paneTexts();
   void wheelScrollsOneLine();
   void passwordAndMultiLine();
+  void ownerMayDeleteRows();
 
  private:
   CParamItem* row(int id) const { return tree->findItem(id); }
@@ -540,6 +541,34 @@ void ParamTreeTest::passwordAndMultiLine() {
   QVERIFY(!loose.createEditor(kInputInteger, 0, 7));
   QCOMPARE(loose.maxLength(), 7);
   QVERIFY(!edit(kInt)->createEditor(kInputInteger));
+}
+
+void ParamTreeTest::ownerMayDeleteRows() {
+  // An owner that deletes the very row it is told about must not bring the tree down.
+  struct Deleter : ParamTreeOwner {
+    CParamTree* tree = nullptr;
+    int code = 0;
+    int paramTreeNotify(const ParamTreeNotify& n) override {
+      if (n.code == code && n.item) tree->deleteItem(n.item);
+      return 0;
+    }
+  } deleter;
+  deleter.tree = tree;
+  tree->setNotify(true, &deleter);
+  deleter.code = kParamCommitted;
+  click(valuePoint(kInt));
+  QTest::keyClicks(edit(kInt)->lineEdit(), "9");
+  click(labelPoint(kReal));
+  QCOMPARE(row(kInt), nullptr);
+  deleter.code = kParamFocusChanged;
+  QVERIFY(tree->focusedItem() != row(kLocked));
+  click(valuePoint(kLocked));
+  QCOMPARE(row(kLocked), nullptr);
+  deleter.code = kParamExpanding;
+  tree->visibleItems();
+  click(row(kFan1)->expandRect().center());
+  QCOMPARE(row(kFan1), nullptr);
+  QCOMPARE(row(kFanSpeed), nullptr);
 }
 
 QTEST_MAIN(ParamTreeTest)
