@@ -4,10 +4,15 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QMenu>
+#include <QMenuBar>
+#include <QToolBar>
 #include <QPainter>
 #include <QTest>
 #include <cstdio>
 
+#include "alt_dialog.h"
+#include "command_ids.h"
 #include "param_items.h"
 #include "param_tree.h"
 #include "status_dialog.h"
@@ -149,6 +154,38 @@ bool statusShots() {
   return ok;
 }
 
+// A dialog with both bars and a tree in its content area, as the main window uses them.
+class BarsDialog : public CAltDialog {
+ public:
+  bool loadToolBar(QToolBar*, int) override {
+    addToolBarCommand(cmd::kOk, QIcon(), QStringLiteral("Quit"));
+    addToolBarSeparator();
+    addToolBarCommand(cmd::kAbout, QIcon(), QStringLiteral("About"));
+    return true;
+  }
+};
+
+bool barsShot() {
+  BarsDialog d;
+  d.resize(460, 520);
+  d.setString(cmd::kSaveIni, QStringLiteral("Save all data to the current INI File\nSave INI File"));
+  auto* bar = new QMenuBar;
+  QMenu* file = bar->addMenu(QStringLiteral("&File"));
+  QAction* saveCmd = d.makeCommand(cmd::kSaveIni, QStringLiteral("&Save INI File\tCtrl+S"));
+  file->addAction(saveCmd);
+  bar->addMenu(QStringLiteral("&View"));
+  d.setMenuBar(bar);
+  d.createBars(true, true, nullptr, resid::kToolBar);
+  CParamTree tree(kTreeShowInfoPane | kTreeGutterFace | kTreeTopRowsFace | kTreeShowIdleText, &d);
+  tree.setGeometry(d.contentRect());
+  fill(tree);
+  d.show();
+  if (!QTest::qWaitForWindowExposed(&d)) return false;
+  emit file->hovered(saveCmd);  // a menu prompt in the status bar
+  QApplication::processEvents();
+  return save(d.grab(), QStringLiteral("alt_dialog.png"));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -158,6 +195,6 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "cannot make %s\n", qPrintable(g_out));
     return 1;
   }
-  const bool ok = treeShots() && statusShots();
+  const bool ok = treeShots() && statusShots() && barsShot();
   return ok ? 0 : 1;
 }

@@ -69,6 +69,8 @@ void TypedSaveDialogTest::initialNameAndType_data() {
   QTest::newRow("case matters") << kAllFirst << "board.INI" << "board.INI" << 1;
   QTest::newRow("from the first dot") << kAllFirst << "my.board.ini" << "my.board.ini" << 1;
   QTest::newRow("no dot") << kAllFirst << "board" << "board" << 1;
+  QTest::newRow("longer than 255 kept whole") << kIniFirst << QString(300, u'n') + ".ini"
+                                              << QString(300, u'n') + ".ini" << 1;
 }
 
 void TypedSaveDialogTest::initialNameAndType() {
