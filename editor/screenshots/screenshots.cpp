@@ -128,9 +128,13 @@ bool treeShots() {
 }
 
 bool statusShots() {
-  QString errors;
-  for (int i = 1; i <= 14; ++i)
-    errors += QStringLiteral("Temperature Monitors %1\u00bbUpper Critical Threshold: Out of Range\r\n").arg(i);
+  auto errorLines = [](int n) {
+    QString t;
+    for (int i = 1; i <= n; ++i)
+      t += QStringLiteral("Temperature Monitors %1\u00bbUpper Critical Threshold: Out of Range\r\n").arg(i);
+    return t;
+  };
+  const QString errors = errorLines(14);
   const QString summary = QStringLiteral(
       "Parsing INI file \"2345-6789-0123-4567-8901.ini\"...\r\n"
       "Writing Payload file \"board.bin\"...\r\nWrite Complete.\r\n");
@@ -141,8 +145,8 @@ bool statusShots() {
   } shots[] = {
       {CStatusDialog::Mode::Errors, errors, "status_errors.png"},
       {CStatusDialog::Mode::Summary, summary, "status_summary.png"},
-      {CStatusDialog::Mode::SaveQuestion, errors.left(200), "status_save_question.png"},
-      {CStatusDialog::Mode::LoadReport, errors.left(120), "status_load_report.png"},
+      {CStatusDialog::Mode::SaveQuestion, errorLines(3), "status_save_question.png"},
+      {CStatusDialog::Mode::LoadReport, errorLines(2), "status_load_report.png"},
   };
   bool ok = true;
   for (const Shot& s : shots) {
