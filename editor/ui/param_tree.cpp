@@ -127,9 +127,9 @@ CParamItem::CParamItem(EditorKind kind)
 CParamItem::~CParamItem() = default;
 
 void CParamItem::requestRepaint() const {
-  if (m_tree) {
+  if (m_tree && m_tree->m_list) {
     m_tree->m_list->update();
-    if (m_tree->m_focused == this) m_tree->m_pane->update();
+    if (m_tree->m_pane && m_tree->m_focused == this) m_tree->m_pane->update();
   }
 }
 
@@ -231,6 +231,13 @@ CParamTree::~CParamTree() {
   m_editingRow = nullptr;
   m_owner = nullptr;
   m_root.reset();  // rows delete their editors while the row window still exists
+  // The children go while this object is whole: losing the focus calls back into it.
+  delete m_list;
+  delete m_pane;
+  delete m_vbar;
+  m_list = nullptr;
+  m_pane = nullptr;
+  m_vbar = nullptr;
   FontStore& fs = fontStore();
   if (--fs.trees == 0) fs.built = false;
 }
@@ -449,6 +456,7 @@ void CParamTree::changeEvent(QEvent* e) {
 }
 
 void CParamTree::repaintAll() {
+  if (!m_list) return;
   m_list->update();
   if (m_pane) m_pane->update();
 }

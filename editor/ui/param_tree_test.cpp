@@ -65,6 +65,7 @@ class ParamTreeTest : public QObject {
   void wheelScrollsOneLine();
   void passwordAndMultiLine();
   void ownerMayDeleteRows();
+  void destroyedWhileFocused();
 
  private:
   CParamItem* row(int id) const { return tree->findItem(id); }
@@ -506,7 +507,13 @@ void ParamTreeTest::paneTexts() {
   idle.infoPane()->texts(title, help, message);
   QCOMPARE(title, QStringLiteral("No Item Selected"));
   QCOMPARE(help, QStringLiteral("Select an item to see its description."));
-  QCOMPARE(CParamTree(0).infoPane(), nullptr);
+  // Without a pane, changing the focused row's texts must still be safe.
+  CParamTree bare(0);
+  CParamItem* it = bare.insertItem(new CParamItem);
+  bare.setFocusedItem(it);
+  it->setLabel(QStringLiteral("changed"));
+  it->setMessageText(QStringLiteral("error"));
+  QCOMPARE(bare.infoPane(), nullptr);
 }
 
 void ParamTreeTest::wheelScrollsOneLine() {
@@ -569,6 +576,15 @@ void ParamTreeTest::ownerMayDeleteRows() {
   click(row(kFan1)->expandRect().center());
   QCOMPARE(row(kFan1), nullptr);
   QCOMPARE(row(kFanSpeed), nullptr);
+}
+
+void ParamTreeTest::destroyedWhileFocused() {
+  // The window outlives the tree, so the tree goes while its rows hold the focus.
+  click(labelPoint(kInt));
+  QVERIFY(tree->listWnd()->hasFocus());
+  delete tree;
+  tree = nullptr;
+  QVERIFY(window->isVisible());
 }
 
 QTEST_MAIN(ParamTreeTest)
