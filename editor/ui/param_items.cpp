@@ -270,8 +270,10 @@ class ParamLineEdit : public QLineEdit {
       }
     }
     if (e->matches(QKeySequence::Paste)) {
-      if (flags & (kInputHex | kInputInteger | kInputReal))
-        paramBeep();  // Ctrl+V arrives as a character the filter refuses
+      // Ctrl+V arrives as a character, which a number row's filter refuses;
+      // Shift+Insert is a key and pastes in every row.
+      if ((flags & (kInputHex | kInputInteger | kInputReal)) && (mods & Qt::ControlModifier))
+        paramBeep();
       else
         pasteLimited();
       return;
