@@ -16,6 +16,13 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
+# Decimal values become fixed-point by double arithmetic truncated toward
+# zero. The x87 unit would carry extra bits and truncate some values one unit
+# lower than the 64-bit Linux build does; SSE2 arithmetic rounds every step to
+# double, so both builds compile a configuration to the same bytes.
+set(CMAKE_C_FLAGS_INIT "-msse2 -mfpmath=sse")
+set(CMAKE_CXX_FLAGS_INIT "-msse2 -mfpmath=sse")
+
 # The programs must run on a machine with no compiler runtime installed.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")

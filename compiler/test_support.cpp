@@ -1,5 +1,9 @@
 #include "test_support.h"
 
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "console.h"
@@ -163,7 +167,23 @@ bool Refuse(const PayloadImage&, Console& out) {
 }
 }  // namespace
 
+// With ZEFR_CORPUS_DIR set, every configuration run here is also kept there as
+// <hash>.ini with its arguments, one a line, in <hash>.args, so that another
+// build of the program can be run on the same cases.
+void KeepForCorpus(const std::string& iniText, const std::vector<std::string>& args) {
+  const char* dir = std::getenv("ZEFR_CORPUS_DIR");
+  if (dir == nullptr || *dir == '\0') return;
+  std::string argLines;
+  for (const std::string& a : args) argLines += a + "\n";
+  char name[32];
+  std::snprintf(name, sizeof name, "%016zx", std::hash<std::string>{}(argLines + '\0' + iniText));
+  const std::string base = std::string(dir) + "/" + name;
+  std::ofstream(base + ".ini", std::ios::binary) << iniText;
+  std::ofstream(base + ".args", std::ios::binary) << argLines;
+}
+
 RunResult RunOnText(const std::string& iniText, std::vector<std::string> args, bool deliveryAccepts) {
+  KeepForCorpus(iniText, args);
   RunResult r;
   CaptureConsole console;
   std::istringstream in;
