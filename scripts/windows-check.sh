@@ -32,7 +32,8 @@ win=$root/build-win
 linux=${ZEFR_LINUX_BUILD:-$root/build}
 
 # A fresh Wine prefix each run, with one server kept up for all the runs.
-export WINEDEBUG=-all WINEARCH=win32 WINEPREFIX=$win/wineprefix
+# No .NET or HTML engine: nothing here needs them, and their installers ask.
+export WINEDEBUG=-all WINEARCH=win32 WINEPREFIX=$win/wineprefix WINEDLLOVERRIDES="mscoree,mshtml="
 stop_wine() { [ -d "$WINEPREFIX" ] && wineserver -k >/dev/null 2>&1 || true; }
 stop_wine
 rm -rf "$WINEPREFIX"
