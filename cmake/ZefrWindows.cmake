@@ -18,6 +18,8 @@ if(NOT TARGET GTest::gtest_main)
   add_library(GTest::gtest_main ALIAS gtest_main)
 endif()
 include(GoogleTest)
+# Test programs are listed when the tests run, so a build needs no Wine.
+set(CMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE PRE_TEST)
 
 include(cmake/ZefrSubdirs.cmake)
 add_subdirectory(comm)

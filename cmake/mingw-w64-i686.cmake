@@ -26,6 +26,8 @@ set(CMAKE_CXX_FLAGS_INIT "-msse2 -mfpmath=sse")
 # The programs must run on a machine with no compiler runtime installed.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+set(CMAKE_EXE_LINKER_FLAGS_RELEASE_INIT "-s")
+set(CMAKE_SHARED_LINKER_FLAGS_RELEASE_INIT "-s")
 
 # Tests and test discovery run the built programs under Wine.
 find_program(ZEFR_WINE wine)

@@ -33,6 +33,16 @@ int ErrnoFromLastError() {
   }
 }
 
+// NUL, CON, COM1 and the like: _stat does not see them, an open does.
+bool IsDevice(const std::string& path) {
+  HANDLE h = ::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  const bool device = ::GetFileType(h) != FILE_TYPE_DISK;
+  ::CloseHandle(h);
+  return device;
+}
+
 }  // namespace
 
 PayloadFileWriter::PayloadFileWriter(WriteFn write) : write_(write ? write : WriteDescriptor) {}
@@ -52,7 +62,7 @@ bool PayloadFileWriter::Open(const std::string& path, int& error) {
   struct _stat64 st {};
   const bool exists = ::_stat64(path.c_str(), &st) == 0;
   const char last = path.empty() ? '\0' : path.back();
-  direct_ = (exists && (st.st_mode & _S_IFMT) != _S_IFREG) || last == '/' || last == '\\';
+  direct_ = (exists && (st.st_mode & _S_IFMT) != _S_IFREG) || last == '/' || last == '\\' || IsDevice(path);
   if (direct_) {
     // Devices (NUL, CON) and directories: open in place, as a plain open
     // for writing would.

@@ -221,6 +221,16 @@ TEST(ZefrCfgWrite, PayloadFileHoldsTheImageByteForByte) {
   EXPECT_EQ(files, 1);
 }
 
+TEST(ZefrCfgWrite, DeviceIsWrittenInPlace) {
+  Folder folder;
+  Folder::Result r = folder.Run("a.ini -o NUL");
+  EXPECT_EQ(r.exitCode, 0u) << r.out;
+  EXPECT_NE(r.out.find("Writing Payload file \"NUL\"...\r\nWrite Complete.\r\n\r\n"), std::string::npos) << r.out;
+  int files = 0;
+  for (const auto& e : fs::directory_iterator(folder.Dir())) files += e.path().filename().string().rfind("NUL", 0) == 0;
+  EXPECT_EQ(files, 0);
+}
+
 TEST(ZefrCommDll, LoadingFailsWhenNoDeviceIsFound) {
   const std::string path = (BinDir() / "ZefrComm.dll").string();
   ::SetLastError(0);
