@@ -1,13 +1,16 @@
 #include "decimal_text.h"
 
-#include <cmath>
-#include <cstdlib>
+#include "field_readers.h"
 
 namespace zefrdump {
 
 int64_t TruncatedScaled(const std::string& text, int decimals) {
-  double value = std::strtod(text.c_str(), nullptr);
-  return static_cast<int64_t>(std::trunc(value * std::pow(10.0, decimals)));
+  // The compiler's own conversion and scaling, so the two cannot drift apart.
+  double value = 0.0;
+  zefr::ConvertDecimal(text.c_str(), value);
+  double scale = 1.0;
+  for (int i = 0; i < decimals; ++i) scale *= 10.0;
+  return static_cast<int64_t>(value * scale);
 }
 
 std::string ExactDecimalText(int32_t scaled, int decimals) {

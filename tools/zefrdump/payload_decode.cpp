@@ -2,7 +2,7 @@
 #include <cstring>
 
 #include "decoded_payload.h"
-#include "payload_layout_interim.h"
+#include "payload_layout.h"
 
 namespace zefrdump {
 namespace {

@@ -1,0 +1,174 @@
+// Payload -> zefrdump -> compiler must give back the same bytes: checked on
+// the default configurations with the real programs, and on many altered
+// payloads in-process against the compiler's own parse.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include <unistd.h>
+
+#include "console.h"
+#include "decimal_text.h"
+#include "decoded_payload.h"
+#include "field_readers.h"
+#include "ini_printer.h"
+#include "ini_reader.h"
+#include "parse_driver.h"
+#include "payload_image.h"
+#include "test_image.h"
+
+namespace zefrdump {
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<uint8_t>;
+
+struct Compiled {
+  bool ok = false;
+  std::string console;
+  Bytes bytes;
+};
+
+Compiled Compile(const std::string& ini) {
+  zefr::ProfileReader reader(zefr::MemoryLoader({{"cfg.ini", ini}}));
+  zefr::CaptureConsole console;
+  zefr::PayloadImage image;
+  Compiled c;
+  c.ok = zefr::ParseConfiguration("cfg.ini", reader, console, image);
+  c.console = console.Text();
+  c.bytes.assign(image.bytes.begin(), image.bytes.end());
+  return c;
+}
+
+std::string ReadText(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// Decodes and prints; findings are the decoder's and the checks' together.
+std::string Dump(const Bytes& bytes, std::vector<Finding>* findings) {
+  DecodedPayload p;
+  std::string err;
+  EXPECT_TRUE(DecodePayload(bytes, &p, findings, &err)) << err;
+  for (const Finding& f : CheckPayload(p)) findings->push_back(f);
+  return PrintIni(p, "cfg.bin");
+}
+
+const char* const kDefaults[] = {"ZefrCfgATX.ini", "ZefrCfgBTX.ini"};
+
+TEST(RoundTrip, DefaultConfigurationsComeBackByteForByte) {
+  for (const char* name : kDefaults) {
+    Compiled original = Compile(ReadText(fs::path(ZEFR_SOURCE_DIR) / "editor/res" / name));
+    ASSERT_TRUE(original.ok) << name << "\n" << original.console;
+    std::vector<Finding> findings;
+    std::string ini = Dump(original.bytes, &findings);
+    EXPECT_TRUE(findings.empty()) << name << ": " << FormatFinding(findings.front());
+    Compiled again = Compile(ini);
+    ASSERT_TRUE(again.ok) << name << "\n" << again.console;
+    EXPECT_EQ(again.bytes, original.bytes) << name;
+  }
+}
+
+// The hand-made image that the other tests start from is the real one.
+TEST(RoundTrip, HandMadeAtxImageIsWhatTheCompilerBuilds) {
+  Compiled atx = Compile(ReadText(fs::path(ZEFR_SOURCE_DIR) / "editor/res/ZefrCfgATX.ini"));
+  ASSERT_TRUE(atx.ok);
+  EXPECT_EQ(testing::AtxDefaultImage().bytes(), atx.bytes);
+}
+
+// The same road with the real programs and files, as a user takes it.
+TEST(RoundTrip, ProgramsGiveBackTheSamePayloadFile) {
+  fs::path dir = fs::temp_directory_path() / ("zefrdump_roundtrip_" + std::to_string(::getpid()));
+  fs::create_directories(dir);
+  for (const char* name : kDefaults) {
+    fs::path ini = fs::path(ZEFR_SOURCE_DIR) / "editor/res" / name;
+    fs::path first = dir / "first.bin", dumped = dir / "dumped.ini", second = dir / "second.bin";
+    std::string compile1 = std::string(ZEFRCFG_BINARY) + " '" + ini.string() + "' -o '" +
+                           first.string() + "' > /dev/null";
+    std::string dump = std::string(ZEFRDUMP_BINARY) + " '" + first.string() + "' > '" +
+                       dumped.string() + "'";
+    std::string compile2 = std::string(ZEFRCFG_BINARY) + " '" + dumped.string() + "' -o '" +
+                           second.string() + "' > /dev/null";
+    ASSERT_EQ(std::system(compile1.c_str()), 0) << compile1;
+    ASSERT_EQ(std::system(dump.c_str()), 0) << dump;
+    ASSERT_EQ(std::system(compile2.c_str()), 0) << compile2;
+    std::string a = ReadText(first), b = ReadText(second);
+    EXPECT_EQ(a.size(), 1984u) << name;
+    EXPECT_TRUE(a == b) << name;
+  }
+  fs::remove_all(dir);
+}
+
+// The compiler's own decimal reader agrees with the texts zefrdump picks.
+TEST(RoundTrip, DecimalTextsReadBackThroughTheFieldReader) {
+  const int32_t values[] = {0, 28, 29, -29, 114, 115, 229, 230, 1234, 3134, 10000, -300, -30,
+                            12800, -12800, 120000, 299999, -299999};
+  for (int decimals : {2, 3}) {
+    std::string ini = "[S]\n";
+    for (size_t i = 0; i < std::size(values); ++i)
+      ini += "K" + std::to_string(i) + "=" + DecimalText(values[i], decimals) + "\n";
+    zefr::ProfileReader reader(zefr::MemoryLoader({{"t.ini", ini}}));
+    zefr::CaptureConsole console;
+    zefr::FieldReader fields(reader, "t.ini", console);
+    for (size_t i = 0; i < std::size(values); ++i) {
+      int32_t got = 0;
+      ASSERT_TRUE(fields.ReadDecimal("S", "K" + std::to_string(i), got, INT32_MIN, INT32_MAX,
+                                     decimals))
+          << console.Text();
+      EXPECT_EQ(got, values[i]) << decimals;
+    }
+  }
+}
+
+// Alters one byte of an enabled record at a time. Whatever zefrdump does not
+// warn about must compile back to the same bytes, and whatever the compiler
+// refuses must have drawn a warning.
+TEST(RoundTrip, AlteredPayloadsComeBackOrAreWarnedAbout) {
+  std::mt19937 random(20261208);
+  int clean = 0, refused = 0;
+  for (const char* name : kDefaults) {
+    Compiled base = Compile(ReadText(fs::path(ZEFR_SOURCE_DIR) / "editor/res" / name));
+    ASSERT_TRUE(base.ok);
+    for (int round = 0; round < 1500; ++round) {
+      Bytes bytes = base.bytes;
+      // Enabled records lie among the first six monitors and responses and
+      // the first two controllers; offset 2 onward leaves headers whole.
+      const struct {
+        size_t start, length;
+        int count;
+      } spans[] = {{8, 37, 6}, {452, 14, 3}, {564, 33, 5}, {828, 43, 6}, {1344, 80, 2}};
+      const auto& s = spans[random() % std::size(spans)];
+      size_t at = s.start + s.length * (random() % unsigned(s.count)) + 2 + random() % (s.length - 2);
+      bytes[at] = uint8_t(random() % 3 == 0 ? bytes[at] ^ (1u << (random() % 8)) : random());
+      DecodedPayload p;
+      std::vector<Finding> findings;
+      std::string err;
+      if (!DecodePayload(bytes, &p, &findings, &err)) continue;  // a reference beyond its kind
+      for (const Finding& f : CheckPayload(p)) findings.push_back(f);
+      Compiled again = Compile(PrintIni(p, "x.bin"));
+      if (findings.empty()) {
+        ++clean;
+        ASSERT_TRUE(again.ok) << "byte " << at << "\n" << again.console;
+        ASSERT_EQ(again.bytes, bytes) << "byte " << at;
+      } else if (!again.ok) {
+        ++refused;
+      }
+      if (!again.ok) {
+        ASSERT_FALSE(findings.empty()) << "byte " << at << "\n" << again.console;
+      }
+    }
+  }
+  // Both outcomes must really have been exercised.
+  EXPECT_GT(clean, 100);
+  EXPECT_GT(refused, 100);
+}
+
+}  // namespace
+}  // namespace zefrdump
