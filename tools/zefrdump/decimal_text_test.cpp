@@ -26,16 +26,6 @@ TEST(DecimalText, PicksTextsThatReadBack) {
   }
 }
 
-TEST(DecimalText, TruncatesLikeTheCompiler) {
-  struct Case {
-    const char* text;
-    int decimals;
-    int64_t scaled;
-  } cases[] = {{"0.29", 2, 28}, {"1.15", 2, 114}, {"2.3", 2, 229}, {"1.1", 2, 110},
-               {"12.345", 2, 1234}, {"1.001", 3, 1000}, {"-0.29", 2, -28}, {"1e2", 2, 10000}};
-  for (const Case& c : cases) EXPECT_EQ(TruncatedScaled(c.text, c.decimals), c.scaled) << c.text;
-}
-
 // Every value a field can sensibly hold must come back unchanged.
 TEST(DecimalText, EveryValueInTheFieldRangesRoundTrips) {
   for (int decimals : {2, 3}) {

@@ -141,20 +141,6 @@ TEST(PrintIni, WritesNoneAndListValuesAsTheCompilerReadsThem) {
   }
 }
 
-TEST(PrintIni, MapsEveryListPositionToItsValue) {
-  const char* frequencies[8] = {"10", "23", "38", "62", "94", "22000", "25000", "28000"};
-  const char* spinUps[8] = {"0", "250", "500", "750", "1000", "1500", "2000", "4000"};
-  for (uint16_t pos = 0; pos < 8; ++pos) {
-    TestImage img = AtxDefaultImage();
-    img.Set16(kFc, 1, 24, uint16_t(pos << 5 | (7 - pos) << 8));
-    std::string section = SectionOf(PrintIni(Decode(img), "x.bin"), "FanController1");
-    EXPECT_NE(section.find("SignalFrequency=" + std::string(frequencies[pos]) + "\n"
-                           "SpinUpTime=" + spinUps[7 - pos] + "\n"),
-              std::string::npos)
-        << pos;
-  }
-}
-
 TEST(PrintIni, KeepsLineBreaksOfTheFileNameOutOfTheIni) {
   TestImage img;
   std::string ini = PrintIni(Decode(img), "a\n[FanMonitor1]\nEnabled=TRUE");
