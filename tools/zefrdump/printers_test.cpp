@@ -240,6 +240,9 @@ TEST_F(RunTest, RefusesBadArgumentsAndBadFiles) {
                             "\", cond = \"Is a directory\"\n"},
       {{big}, "zefrdump: Payload file \"" + big + "\": Payload holds 100000 bytes, expected 1984\n"},
       {{"--graph", bad}, "zefrdump: Payload file \"" + bad + "\": Wrong version 9, expected 1\n"},
+      {{"/dev/zero"}, "zefrdump: Payload file \"/dev/zero\": Payload holds more than 1984 bytes,"
+                      " expected 1984\n"},
+      {{"/dev/null"}, "zefrdump: Payload file \"/dev/null\": Payload holds 0 bytes, expected 1984\n"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(Run(c.args), 1) << c.err;

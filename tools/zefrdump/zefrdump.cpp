@@ -1,20 +1,26 @@
 #include "zefrdump.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
+
+#include <sys/stat.h>
 
 #include "decoded_payload.h"
 #include "dot_printer.h"
 #include "ini_printer.h"
+#include "payload_layout.h"
 
 namespace zefrdump {
 namespace {
 
-constexpr size_t kPayloadSize = 1984;
+constexpr size_t kPayloadSize = zefr::payload::kImageSize;
+constexpr size_t kUnknownLength = SIZE_MAX;
 
-// Keeps one byte more than a payload holds but counts all of them, so an
-// oversized file (or a pipe) is measured without being held in memory.
+// Reads one byte more than a payload holds, so that a longer file shows
+// without being read to its end (which a device such as /dev/zero lacks).
+// `size` is the file's length, kUnknownLength when a longer one has none.
 bool ReadPayloadFile(const std::string& path, std::vector<uint8_t>* bytes, size_t* size,
                      std::string* err) {
   FILE* f = std::fopen(path.c_str(), "rb");
@@ -24,11 +30,10 @@ bool ReadPayloadFile(const std::string& path, std::vector<uint8_t>* bytes, size_
   }
   bytes->assign(kPayloadSize + 1, 0);
   size_t kept = std::fread(bytes->data(), 1, bytes->size(), f);
-  *size = kept;
-  uint8_t scratch[4096];
-  for (size_t n; (n = std::fread(scratch, 1, sizeof scratch, f)) > 0;) *size += n;
   bool failed = std::ferror(f) != 0;
   int readErrno = errno;
+  struct stat st {};
+  bool regular = ::fstat(::fileno(f), &st) == 0 && S_ISREG(st.st_mode);
   std::fclose(f);
   if (failed) {
     *err = "Unable to read payload file \"" + path + "\", cond = \"" + std::strerror(readErrno) +
@@ -36,6 +41,7 @@ bool ReadPayloadFile(const std::string& path, std::vector<uint8_t>* bytes, size_
     return false;
   }
   bytes->resize(kept);
+  *size = kept <= kPayloadSize ? kept : regular ? size_t(st.st_size) : kUnknownLength;
   return true;
 }
 
@@ -67,7 +73,9 @@ int Run(const std::vector<std::string>& args, std::string* out, std::string* err
   }
   DecodedPayload payload;
   std::vector<Finding> findings;
-  if (size != kPayloadSize) why = "Payload holds " + std::to_string(size) + " bytes, expected 1984";
+  if (size != kPayloadSize)
+    why = "Payload holds " + (size == kUnknownLength ? "more than 1984" : std::to_string(size)) +
+          " bytes, expected 1984";
   if (size != kPayloadSize || !DecodePayload(bytes, &payload, &findings, &why)) {
     *err += "zefrdump: Payload file \"" + path + "\": " + why + "\n";
     return 1;
