@@ -11,6 +11,11 @@
 
 namespace zefrdump {
 
+// Stored in a reference field for "no entity", in a device or command byte
+// for "no device" / NONE.
+inline constexpr uint8_t kNoEntity = 31;
+inline constexpr uint8_t kNoDevice = 0xFF;
+
 struct TemperatureMonitor {
   bool enabled = false;
   uint8_t usage = 0;

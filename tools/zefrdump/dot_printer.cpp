@@ -75,7 +75,7 @@ std::string PrintGraph(const DecodedPayload& p) {
     std::string response = Id("TemperatureResponse", i);
     if (p.temperatureMonitors[t.temperatureMonitor].enabled)
       g.Edge(Id("TemperatureMonitor", t.temperatureMonitor), response, "primary");
-    if (t.ambientMonitor == 31) continue;
+    if (t.ambientMonitor == kNoEntity) continue;
     if (p.temperatureMonitors[t.ambientMonitor].enabled)
       g.Edge(Id("TemperatureMonitor", t.ambientMonitor), response, "ambient", "dashed");
     if (p.fanControllers[t.primaryFanController].enabled)
@@ -91,7 +91,7 @@ std::string PrintGraph(const DecodedPayload& p) {
         g.Edge(Id("TemperatureResponse", m), controller, ExactDecimalText(f.weightings[m], 2) + "%");
     for (size_t k = 0; k < f.slots.size(); ++k) {
       uint8_t monitor = f.slots[k].monitor;
-      if (monitor != 31 && p.fanMonitors[monitor].enabled)
+      if (monitor != kNoEntity && p.fanMonitors[monitor].enabled)
         g.Edge(controller, Id("FanMonitor", monitor), "fan " + std::to_string(k + 1));
     }
   }

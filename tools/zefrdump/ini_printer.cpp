@@ -8,9 +8,6 @@
 namespace zefrdump {
 namespace {
 
-constexpr uint8_t kNone8 = 0xFF;
-constexpr uint8_t kNoReference = 31;
-
 class Section {
  public:
   Section(std::string* out, const char* family, size_t index) : out_(out) {
@@ -35,15 +32,15 @@ std::string Hex(uint8_t v) {
   std::snprintf(buf, sizeof buf, "0x%02X", v);
   return buf;
 }
-std::string HexOrNone(uint8_t v) { return v == kNone8 ? "NONE" : Hex(v); }
+std::string HexOrNone(uint8_t v) { return v == kNoDevice ? "NONE" : Hex(v); }
 std::string Number(long v) { return std::to_string(v); }
 std::string Bool(unsigned v) { return v == 0 ? "FALSE" : v == 1 ? "TRUE" : Number(v); }
 std::string Hundredths(int32_t v) { return DecimalText(v, 2); }
 std::string Thousandths(int32_t v) { return DecimalText(v, 3); }
-std::string Reference(uint8_t v) { return v == kNoReference ? "NONE" : Number(v + 1); }
+std::string Reference(uint8_t v) { return v == kNoEntity ? "NONE" : Number(v + 1); }
 
 void PrintTemperatureMonitor(Section& s, const TemperatureMonitor& t) {
-  bool hasDevice = t.deviceAddress != kNone8;
+  bool hasDevice = t.deviceAddress != kNoDevice;
   s.Usage(UsageFamily::Temperature, t.usage);
   s.Key("DeviceAddress", HexOrNone(t.deviceAddress));
   // Not read without a device, which leaves 0xFF stored.
@@ -100,7 +97,7 @@ void PrintTemperatureResponse(Section& s, const TemperatureResponse& t) {
   s.Key("AllOnTemperature", Hundredths(t.allOnTemperature));
   s.Key("AmbientTemperatureMonitor", Reference(t.ambientMonitor));
   // Without an ambient monitor the compiler reads none of the rest.
-  bool ambient = t.ambientMonitor != kNoReference;
+  bool ambient = t.ambientMonitor != kNoEntity;
   s.Key("AmbientDutyCycleMin", ambient ? Hundredths(t.ambientDutyCycleMin) : "");
   s.Key("AmbientTempMin", ambient ? Hundredths(t.ambientTempMin) : "");
   s.Key("AmbientTempRange", ambient ? Hundredths(t.ambientTempRange) : "");
@@ -118,7 +115,7 @@ void PrintFanController(Section& s, const FanController& f) {
   for (size_t k = 0; k < f.slots.size(); ++k) {
     const FanSlot& slot = f.slots[k];
     std::string fan = "Fan" + std::to_string(k + 1);
-    bool used = slot.monitor != kNoReference;
+    bool used = slot.monitor != kNoEntity;
     s.Key("AssociatedFanSpeedMonitor" + std::to_string(k + 1), Reference(slot.monitor));
     s.Key(fan + "SetConfigurationCommand", used ? HexOrNone(slot.setConfigurationCommand) : "");
     s.Key(fan + "PulsesPerRevolution", used ? Number(slot.pulsesPerRevolution + 1) : "");

@@ -38,7 +38,7 @@ constexpr VoltageBounds kVoltageBounds[14] = {
 
 void CheckTemperatureMonitor(const TemperatureMonitor& t, Checker& c) {
   c.Range("Usage", t.usage, 0, 16);
-  bool hasDevice = t.deviceAddress != 0xFF;
+  bool hasDevice = t.deviceAddress != kNoDevice;
   if (t.relativeReadings > 1) c.Add("RelativeReadings", "Not TRUE or FALSE");
   c.Range("RelativeConversionFactor", t.relativeConversionFactor, 0, 12800);
   c.Range("AccuracyCorrectionSlope", t.accuracyCorrectionSlope, 0, 1000);
@@ -140,7 +140,7 @@ void CheckTemperatureResponse(const DecodedPayload& p, const TemperatureResponse
   c.Range("IntegralTimeWindow", t.integralTimeWindow, 5, 20);
   c.Range("DerivativeTimeWindow", t.derivativeTimeWindow, 5, 30);
   c.Range("AllOnTemperature", t.allOnTemperature, lo, hi);
-  if (t.ambientMonitor == 31) return;
+  if (t.ambientMonitor == kNoEntity) return;
   if (!p.temperatureMonitors[t.ambientMonitor].enabled)
     c.Add("AmbientTemperatureMonitor", "Not Enabled");
   c.Range("AmbientDutyCycleMin", t.ambientDutyCycleMin, 500, 10000);
@@ -155,7 +155,7 @@ void CheckFanController(const DecodedPayload& p, const FanController& f, Checker
   for (int k = 0; k < 4; ++k) {
     const FanSlot& s = f.slots[k];
     std::string key = "AssociatedFanSpeedMonitor" + std::to_string(k + 1);
-    if (s.monitor == 31) {
+    if (s.monitor == kNoEntity) {
       // The first slot takes no NONE; the compiler reads the word as a number.
       if (k == 0) c.Add(key, "Invalid Syntax");
       continue;

@@ -1,7 +1,7 @@
-#include <cstdio>
-#include <cstring>
-
 #include "decoded_payload.h"
+
+#include <cstdio>
+
 #include "payload_layout.h"
 
 namespace zefrdump {
@@ -100,7 +100,7 @@ void DecodeTemperatureMonitor(const Record& r, TemperatureMonitor& t,
   t.temperatureNonCritical = I32(b, tm::kTemperatureNonCritical);
   t.temperatureCritical = I32(b, tm::kTemperatureCritical);
   t.temperatureNonRecoverable = I32(b, tm::kTemperatureNonRecoverable);
-  if (t.deviceAddress == 0xFF && t.getReadingCommand != 0xFF)
+  if (t.deviceAddress == kNoDevice && t.getReadingCommand != kNoDevice)
     findings->push_back(
         {r.section, "GetReadingCommand", "Not 0xFF Without a Device, Lost on Recompile"});
 }
