@@ -75,6 +75,11 @@ bool Reference(unsigned value, int count, bool noneAllowed, const Record& r, con
   return false;
 }
 
+// Every value a list field can hold is a position in its list, so no stored
+// position can fall outside it.
+static_assert(kSignalFrequencies.size() == 1u << fc::kSignalFrequency.width);
+static_assert(kSpinUpTimes.size() == 1u << fc::kSpinUpTime.width);
+
 constexpr uint32_t kLinkFields = tr::kTemperatureMonitor.Mask() |
                                  tr::kAmbientTemperatureMonitor.Mask() |
                                  tr::kPrimaryFanController.Mask() | tr::kSmoothingWindow.Mask() |
