@@ -196,7 +196,7 @@ TEST(PrintGraph, DrawsAmbientLinksAndLeavesOutDisabledEnds) {
   EXPECT_EQ(CountOf(dot, "TemperatureResponse12"), 0);
 }
 
-class RunTest : public ::testing::Test {
+class DumpRun : public ::testing::Test {
  protected:
   void SetUp() override {
     dir_ = std::filesystem::temp_directory_path() /
@@ -219,7 +219,7 @@ class RunTest : public ::testing::Test {
   std::string out_, err_;
 };
 
-TEST_F(RunTest, RefusesBadArgumentsAndBadFiles) {
+TEST_F(DumpRun, RefusesBadArgumentsAndBadFiles) {
   std::string usage = "Use: zefrdump [--graph] PAYLOAD.bin\n";
   TestImage spoilt = AtxDefaultImage();
   spoilt.bytes()[4] = 9;
@@ -253,7 +253,7 @@ TEST_F(RunTest, RefusesBadArgumentsAndBadFiles) {
   EXPECT_EQ(out_, usage);
 }
 
-TEST_F(RunTest, PrintsTheDumpAndSendsWarningsApart) {
+TEST_F(DumpRun, PrintsTheDumpAndSendsWarningsApart) {
   TestImage img = AtxDefaultImage();
   img.Set8(kFm, 2, 2, 14);
   std::string path = Write("odd.bin", img.bytes());
