@@ -106,6 +106,19 @@ TEST(RoundTrip, ProgramsGiveBackTheSamePayloadFile) {
   fs::remove_all(dir);
 }
 
+// Graphviz, where installed, must take the graph as it is printed.
+TEST(RoundTrip, GraphvizRendersTheGraph) {
+  if (std::system("command -v dot > /dev/null 2>&1") != 0) GTEST_SKIP() << "no dot on PATH";
+  fs::path dir = fs::temp_directory_path() / ("zefrdump_graph_" + std::to_string(::getpid()));
+  fs::create_directories(dir);
+  std::string script = "cd '" + dir.string() + "' && " + ZEFRCFG_BINARY + " '" + ZEFR_SOURCE_DIR +
+                       "/editor/res/ZefrCfgATX.ini' -o atx.bin > /dev/null && " +
+                       ZEFRDUMP_BINARY + " --graph atx.bin > atx.dot && dot -Tsvg atx.dot -o atx.svg";
+  EXPECT_EQ(std::system(script.c_str()), 0) << script;
+  EXPECT_GT(fs::file_size(dir / "atx.svg"), 1000u);
+  fs::remove_all(dir);
+}
+
 // The compiler's own decimal reader agrees with the texts zefrdump picks.
 TEST(RoundTrip, DecimalTextsReadBackThroughTheFieldReader) {
   const int32_t values[] = {0, 28, 29, -29, 114, 115, 229, 230, 1234, 3134, 10000, -300, -30,
