@@ -146,9 +146,31 @@ TEST(RoundTrip, DecimalTextsReadBackThroughTheFieldReader) {
 TEST(RoundTrip, AlteredPayloadsComeBackOrAreWarnedAbout) {
   std::mt19937 random(20261208);
   int clean = 0, refused = 0;
-  for (const char* name : kDefaults) {
-    Compiled base = Compile(ReadText(fs::path(ZEFR_SOURCE_DIR) / "editor/res" / name));
-    ASSERT_TRUE(base.ok);
+  std::vector<Compiled> bases;
+  for (const char* name : kDefaults)
+    bases.push_back(Compile(ReadText(fs::path(ZEFR_SOURCE_DIR) / "editor/res" / name)));
+  // The defaults use no ambient monitor and every monitor has a device, so a
+  // third start point takes those roads: response 2 with an ambient monitor,
+  // monitor 6 without a device.
+  {
+    DecodedPayload p;
+    std::vector<Finding> findings;
+    std::string err;
+    ASSERT_TRUE(DecodePayload(bases[0].bytes, &p, &findings, &err)) << err;
+    TemperatureResponse& t = p.temperatureResponses[1];
+    t.ambientMonitor = 2;
+    t.primaryFanController = 1;
+    t.ambientDutyCycleMin = 1000;
+    t.ambientTempMin = 2500;
+    t.ambientTempRange = 1000;
+    t.ambientDutyCycleReduction = -150;
+    TemperatureMonitor& m = p.temperatureMonitors[5];
+    m.deviceAddress = m.getReadingCommand = kNoDevice;
+    m.timeoutNonRecoverable = 0;
+    bases.push_back(Compile(PrintIni(p, "x.bin")));
+  }
+  for (const Compiled& base : bases) {
+    ASSERT_TRUE(base.ok) << base.console;
     for (int round = 0; round < 1500; ++round) {
       Bytes bytes = base.bytes;
       // Enabled records lie among the first six monitors and responses and
