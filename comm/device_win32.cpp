@@ -34,7 +34,8 @@ IoResult Finish(HANDLE handle, OVERLAPPED& ov, DWORD limitMs) {
   }
   std::uint32_t error = waited == WAIT_TIMEOUT ? static_cast<std::uint32_t>(win::kTimeout) : ::GetLastError();
   ::CancelIo(handle);
-  ::GetOverlappedResult(handle, &ov, &bytes, TRUE);
+  // Finished after all, between the wait and the cancel: that is its result.
+  if (::GetOverlappedResult(handle, &ov, &bytes, TRUE) && bytes != 0) return {bytes, 0};
   return {0, error != 0 ? error : static_cast<std::uint32_t>(win::kGenFailure)};
 }
 
