@@ -13,7 +13,9 @@
 # "Windows CCode = 0x..." comes from each platform's message table, so the
 # comparison keeps the code and drops that text.
 #
-# Installs what is missing (mingw-w64, Wine with the i386 architecture).
+# Installs what is missing (mingw-w64, Wine with the i386 architecture). The
+# Linux side is build/ (as test.sh leaves it), or $ZEFR_LINUX_BUILD, or else a
+# build of its own in build-win/linux.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
