@@ -74,7 +74,13 @@ bool PayloadFileWriter::Open(const std::string& path, int& error) {
     return true;
   }
   if (exists) {
-    // A read-only old file must fail here, as an in-place write would.
+    // A read-only old file must fail here, as an in-place write would; the
+    // attribute is asked for too, as an administrator's open may ignore it.
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+      error = EACCES;
+      return false;
+    }
     int probe = ::_open(path.c_str(), _O_WRONLY | _O_BINARY | _O_NOINHERIT);
     if (probe < 0) {
       error = errno;

@@ -231,6 +231,20 @@ TEST(ZefrCfgWrite, DeviceIsWrittenInPlace) {
   EXPECT_EQ(files, 0);
 }
 
+TEST(ZefrCfgWrite, ReadOnlyOldFileIsRefusedAndKept) {
+  Folder folder;
+  const fs::path old = folder.Dir() / "a.bin";
+  WriteAll(old, "old payload");
+  ASSERT_TRUE(::SetFileAttributesA(old.string().c_str(), FILE_ATTRIBUTE_READONLY));
+  Folder::Result r = folder.Run("a.ini -o a.bin");
+  ::SetFileAttributesA(old.string().c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(r.exitCode, 1u);
+  EXPECT_NE(r.out.find("Unable to open Payload file \"a.bin\", cond = \"Permission denied\"!!\r\n\r\n"),
+            std::string::npos)
+      << r.out;
+  EXPECT_EQ(ReadAll(old), "old payload");
+}
+
 TEST(ZefrCommDll, LoadingFailsWhenNoDeviceIsFound) {
   const std::string path = (BinDir() / "ZefrComm.dll").string();
   ::SetLastError(0);
