@@ -1,10 +1,12 @@
 # The configuration document, value checking and the rules that keep the
 # rows consistent: standard library only, tested without a window.
 add_library(zefr_document STATIC
+  CheckRun.cpp
   ConfigurationDocument.cpp
   MemoryRows.cpp
   TreeRules.cpp
-  ValueCheck.cpp)
+  ValueCheck.cpp
+  WorkingPaths.cpp)
 target_include_directories(zefr_document PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(zefr_document PUBLIC zefr_schema zefr_inifile)
 
