@@ -59,9 +59,14 @@ using valuetext::EqualsNoCase;
 using valuetext::StripHexPrefix;
 
 ConfigurationDocument::ConfigurationDocument(ParameterSchema& schema, RowSource& rows)
-    : schema_(schema), rows_(rows), enabledMasks_(ParameterSchema::kKindCount, 0) {
+    : schema_(schema),
+      rows_(rows),
+      baseline_(kIdLimit),
+      words_(kIdLimit, 0),
+      enabledMasks_(ParameterSchema::kKindCount, 0),
+      positionInOrder_(kIdLimit, SIZE_MAX) {
   const auto& order = schema_.DisplayOrder();
-  for (std::size_t i = 0; i < order.size(); ++i) positionInOrder_[order[i]] = i;
+  for (std::size_t i = 0; i < order.size(); ++i) positionInOrder_[Slot(order[i])] = i;
 }
 
 void ConfigurationDocument::InitRow(ParameterId id) {
@@ -83,7 +88,7 @@ void ConfigurationDocument::StartUp() {
   const auto& order = schema_.DisplayOrder();
   for (const ParameterId id : order) Refresh(id);
   for (const ParameterId id : order) Check(id);
-  for (const ParameterId id : order) baseline_[id] = ValueOf(id);
+  for (const ParameterId id : order) baseline_[Slot(id)] = ValueOf(id);
 }
 
 std::string ConfigurationDocument::ValueOf(ParameterId id) const {
@@ -138,7 +143,7 @@ bool ConfigurationDocument::SetValue(ParameterId id, std::string_view text) {
         ShowBadData(id, *row, text);
       break;
   }
-  baseline_[id] = ValueOf(id);
+  baseline_[Slot(id)] = ValueOf(id);
   return true;
 }
 
@@ -184,8 +189,7 @@ std::optional<InstanceRef> ConfigurationDocument::InstanceOf(ParameterId id) con
 }
 
 std::string ConfigurationDocument::Baseline(ParameterId id) const {
-  const auto it = baseline_.find(id);
-  return it == baseline_.end() ? std::string() : it->second;
+  return baseline_[Slot(id)];
 }
 
 void ConfigurationDocument::ResetToDefaults() {
@@ -237,7 +241,7 @@ LoadResult ConfigurationDocument::Load(const std::string& path) {
     if (const auto* d = Desc(id); d != nullptr && d->Has(attr::kSelector)) ApplySelectorLocks(id);
   // The baseline is the value as shown, so an untouched value never counts
   // as a change (a key missing from the file included).
-  for (const ParameterId id : order) baseline_[id] = ValueOf(id);
+  for (const ParameterId id : order) baseline_[Slot(id)] = ValueOf(id);
   return result;
 }
 
@@ -256,7 +260,8 @@ bool ConfigurationDocument::Write(const std::string& path, WriteMode mode, std::
     if (mode == WriteMode::SaveAs) ini.Remove(section, d->key);
 
     const std::string value = ValueOf(id);
-    const bool exists = ini.Exists(section, d->key);
+    // Save As removed the key just now.
+    const bool exists = mode == WriteMode::Save && ini.Exists(section, d->key);
     const std::string current = exists ? ini.Read(section, d->key) : std::string();
     if (mode == WriteMode::Save) {
       // A line whose value did not change stays as the file has it, with its
@@ -326,8 +331,7 @@ void ConfigurationDocument::SetBits(ParameterId id, std::uint32_t bits, bool on)
 }
 
 std::uint32_t ConfigurationDocument::StateWord(ParameterId id) const {
-  const auto it = words_.find(id);
-  return it == words_.end() ? 0 : it->second;
+  return words_[Slot(id)];
 }
 
 bool ConfigurationDocument::InstanceEnabled(ParameterId id) const {

@@ -130,7 +130,10 @@ class ConfigurationDocument {
  private:
   ParamRow* Row(ParameterId id) const { return rows_.Row(id); }
   const ParameterDescriptor* Desc(ParameterId id) const { return schema_.Descriptor(id); }
-  std::uint32_t& Word(ParameterId id) { return words_[id]; }
+  std::uint32_t& Word(ParameterId id) { return words_[Slot(id)]; }
+  // Ids run from 100 to 9748; per-id state lives in flat tables.
+  static std::size_t Slot(ParameterId id) { return id > 0 && id < kIdLimit ? static_cast<std::size_t>(id) : 0; }
+  static constexpr int kIdLimit = 10000;
   void SetBits(ParameterId id, std::uint32_t bits, bool on);
   // True when the parameter's instance is enabled (for an `Enabled`, itself).
   bool InstanceEnabled(ParameterId id) const;
@@ -142,6 +145,7 @@ class ConfigurationDocument {
   void ShowBadData(ParameterId id, ParamRow& row, std::string_view text);
   void DropBadDataEntries(ParameterId id, ParamRow& row);
   void RebuildList(ParameterId id, ParamRow& row);
+  void SetBlankDisplay(ParameterId id, ParamRow& row, std::string_view display);
   void SetOrderingMarks(const std::vector<ParameterId>& slots);
   void ApplySelectorLocks(ParameterId selector);
 
@@ -159,12 +163,12 @@ class ConfigurationDocument {
   RowSource& rows_;
   FormFactor formFactor_ = FormFactor::Custom;
   std::uint32_t flags_ = kUntitledFlag;
-  std::map<ParameterId, std::string> baseline_;
-  std::map<ParameterId, std::uint32_t> words_;
+  std::vector<std::string> baseline_;
+  std::vector<std::uint32_t> words_;
   // Fan slots set while an earlier slot of their group is not.
   std::set<ParameterId> outOfOrder_;
   std::vector<std::uint32_t> enabledMasks_;
-  std::map<ParameterId, std::size_t> positionInOrder_;
+  std::vector<std::size_t> positionInOrder_;
   std::string report_;
 };
 

@@ -44,9 +44,9 @@ std::vector<ParameterId> ConfigurationDocument::Following(ParameterId from,
                                                           ParameterId parent) const {
   std::vector<ParameterId> ids;
   const auto& order = schema_.DisplayOrder();
-  const auto it = positionInOrder_.find(from);
-  if (it == positionInOrder_.end()) return ids;
-  for (std::size_t i = it->second + 1; i < order.size(); ++i) {
+  const std::size_t at = positionInOrder_[Slot(from)];
+  if (at == SIZE_MAX) return ids;
+  for (std::size_t i = at + 1; i < order.size(); ++i) {
     const ParameterDescriptor* d = Desc(order[i]);
     if (d == nullptr || d->parent != parent) break;
     ids.push_back(order[i]);
@@ -216,6 +216,13 @@ void ConfigurationDocument::RebuildList(ParameterId id, ParamRow& row) {
   row.Select(selected);
 }
 
+// The first entry of a True/False field, its list rebuilt when it changes.
+void ConfigurationDocument::SetBlankDisplay(ParameterId id, ParamRow& row, std::string_view display) {
+  if (schema_.OptionDisplay(id, 0).value_or("") == display && row.ItemText(0) == display) return;
+  schema_.SetOptionDisplay(id, 0, display);
+  RebuildList(id, row);
+}
+
 // Rule 4: a fan slot opens or closes its fan's fields and keeps the slot order.
 bool ConfigurationDocument::RefreshFanSlot(ParameterId id) {
   const bool set = SlotIsSet(ValueOf(id));
@@ -244,17 +251,13 @@ bool ConfigurationDocument::RefreshFanSlot(ParameterId id) {
       SetBits(field, state::kInputDisabled, true);
       if (trueFalse && ValueOf(field).empty()) {
         SetBits(field, state::kTrueFalse, false);
-        schema_.SetOptionDisplay(field, 0, "");
-        RebuildList(field, row);
+        SetBlankDisplay(field, row, "");
       } else {
         SetBits(field, state::kTrueFalse, false);
       }
     } else {
       SetInputDisabled(field, false);
-      if (trueFalse && ValueOf(field).empty()) {
-        schema_.SetOptionDisplay(field, 0, kChooseTrueFalse);
-        RebuildList(field, row);
-      }
+      if (trueFalse && ValueOf(field).empty()) SetBlankDisplay(field, row, kChooseTrueFalse);
     }
     Check(field);
   }
@@ -276,7 +279,9 @@ void ConfigurationDocument::RefreshReferenced(ParameterId id) {
     if (!index || *index >= dd->OptionCount()) continue;
     const std::string display = schema_.OptionDisplay(dep, *index).value_or("");
     const int position = row->FindItem(display);
-    if (on && position < 0) {
+    // A list that already is as it should be needs no refresh.
+    if (on == (position >= 0)) continue;
+    if (on) {
       row->AddItem(display, *index);
       // A reference kept as bad data for this instance names it again.
       const ParameterOption* extra = schema_.ExtraOption(dep);
@@ -287,7 +292,7 @@ void ConfigurationDocument::RefreshReferenced(ParameterId id) {
         schema_.RemoveExtraOption(dep);
         row->Select(row->FindItem(display));
       }
-    } else if (!on && position >= 0) {
+    } else {
       const bool wasSelected = row->Selected() == position;
       row->RemoveItem(position);
       // The value stays; it shows as bad data until the instance is back.

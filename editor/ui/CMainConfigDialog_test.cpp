@@ -431,6 +431,39 @@ class MainWindowTest : public QObject {
     QCOMPARE(ReadAll(path("b.ini")), ReadAll(Res("ZefrCfgBTX.ini")));
     QVERIFY(!QFile::exists(path("c.ini")));
   }
+
+  // Pictures of the window for the eye, in build/screenshots.
+  void screenshots() {
+    QDir().mkpath(ZEFR_SCREENSHOT_DIR);
+    const auto shoot = [this](const char* name) {
+      QTest::qWait(50);
+      QVERIFY(dialog->grab().save(QStringLiteral(ZEFR_SCREENSHOT_DIR "/") + name));
+    };
+    dialog->resize(520, 640);
+    dialog->show();
+    QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+    shoot("main_start.png");
+
+    newWith(FormFactor::ATX);
+    item(100)->setExpanded(true);
+    item(1000)->setExpanded(true);
+    dialog->tree()->setFocusedItem(item(1001));
+    dialog->tree()->moveFocusTo(item(1001));
+    shoot("main_new_atx.png");
+
+    const QString file = path("errors.ini");
+    QByteArray text = ReadAll(Res("ZefrCfgATX.ini"));
+    text.replace("DeviceAddress=0x4C ", "DeviceAddress=0x1FF");
+    text.replace("TimeoutNonCritical=1\n", "TimeoutNonCritical=0\n");
+    text.replace("Usage=7  ", "Usage=X  ");
+    WriteAll(file, text);
+    dialog->openFile(file, FormFactor::ATX);
+    dialog->onCommand(cmd::kCollapseAll);
+    item(100)->setExpanded(true);
+    item(1100)->setExpanded(true);
+    dialog->tree()->moveFocusTo(item(1103));
+    shoot("main_errors.png");
+  }
 };
 
 QTEST_MAIN(MainWindowTest)

@@ -47,7 +47,9 @@ CTreeRow::CTreeRow(CParamItem* item)
 std::string CTreeRow::Text() const { return m_kind == Kind::Text ? S(AsEdit(m_item)->text()) : std::string(); }
 
 void CTreeRow::SetText(std::string_view text) {
-  if (m_kind == Kind::Text) AsEdit(m_item)->setText(Q(text));
+  if (m_kind != Kind::Text) return;
+  const QString q = Q(text);
+  if (AsEdit(m_item)->text() != q) AsEdit(m_item)->setText(q);
 }
 
 int CTreeRow::Count() const {
@@ -87,28 +89,48 @@ int CTreeRow::FindItem(std::string_view text) const {
 int CTreeRow::Selected() const { return Count() == 0 ? -1 : AsCombo(m_item)->comboBox()->currentIndex(); }
 
 void CTreeRow::Select(int position) {
-  if (m_kind == Kind::List && AsCombo(m_item)->comboBox() != nullptr)
-    AsCombo(m_item)->comboBox()->setCurrentIndex(position < Count() ? position : -1);
+  if (m_kind != Kind::List || AsCombo(m_item)->comboBox() == nullptr) return;
+  const int wanted = position < Count() ? position : -1;
+  if (AsCombo(m_item)->comboBox()->currentIndex() != wanted) AsCombo(m_item)->comboBox()->setCurrentIndex(wanted);
 }
 
-void CTreeRow::SetLabel(std::string_view label) { m_item->setLabel(Q(label)); }
+// Setters leave an unchanged row alone: every change asks for a repaint.
+void CTreeRow::SetLabel(std::string_view label) {
+  const QString q = Q(label);
+  if (m_item->label() != q) m_item->setLabel(q);
+}
 std::string CTreeRow::Help() const { return S(m_item->helpText()); }
-void CTreeRow::SetHelp(std::string_view help) { m_item->setHelpText(Q(help)); }
-void CTreeRow::SetMessage(std::string_view message) { m_item->setMessageText(Q(message)); }
-void CTreeRow::SetReadOnly(bool readOnly) { m_item->setReadOnly(readOnly); }
-void CTreeRow::SetLabelBackground(zefr::ColorRef colour) { m_item->setLabelBackColor(FromColorRef(colour)); }
+void CTreeRow::SetHelp(std::string_view help) {
+  const QString q = Q(help);
+  if (m_item->helpText() != q) m_item->setHelpText(q);
+}
+
+void CTreeRow::SetMessage(std::string_view message) {
+  const QString q = Q(message);
+  if (m_item->messageText() != q) m_item->setMessageText(q);
+}
+
+void CTreeRow::SetReadOnly(bool readOnly) {
+  if (m_item->isReadOnly() != readOnly) m_item->setReadOnly(readOnly);
+}
+
+void CTreeRow::SetLabelBackground(zefr::ColorRef colour) {
+  const QColor c = FromColorRef(colour);
+  if (m_item->labelBackColor() != c) m_item->setLabelBackColor(c);
+}
 
 void CTreeRow::SetGreyText(bool grey) {
-  const QColor greyText = FromColorRef(zefr::colours::kGreyText);
-  m_item->setLabelTextColor(grey ? greyText : m_labelText);
-  m_item->setValueTextColor(grey ? greyText : m_valueText);
+  const QColor label = grey ? FromColorRef(zefr::colours::kGreyText) : m_labelText;
+  const QColor value = grey ? FromColorRef(zefr::colours::kGreyText) : m_valueText;
+  if (m_item->labelTextColor() != label) m_item->setLabelTextColor(label);
+  if (m_item->valueTextColor() != value) m_item->setValueTextColor(value);
 }
 
 zefr::ParamRow* CTreeRows::Row(ParameterId id) { return Find(id); }
 
 CTreeRow* CTreeRows::Find(ParameterId id) const {
-  const auto it = m_rows.find(id);
-  return it == m_rows.end() ? nullptr : it->second.get();
+  if (id <= 0 || static_cast<std::size_t>(id) >= m_rows.size()) return nullptr;
+  return m_rows[static_cast<std::size_t>(id)].get();
 }
 
 void CTreeRows::BuildRow(CParamTree& tree, zefr::ConfigurationDocument& doc, ParameterId id) {
@@ -165,6 +187,7 @@ void CTreeRows::BuildRow(CParamTree& tree, zefr::ConfigurationDocument& doc, Par
     const uint32_t style = type == 0x010 ? uint32_t{kEditWantReturn | kEditAutoVScroll} : 0u;
     AsEdit(item)->createEditor(InputFlags(type), style, d->maxLength == 0 ? -1 : d->maxLength);
   }
-  m_rows[id] = std::make_unique<CTreeRow>(item);
+  if (static_cast<std::size_t>(id) >= m_rows.size()) return;
+  m_rows[static_cast<std::size_t>(id)] = std::make_unique<CTreeRow>(item);
   doc.InitRow(id);
 }

@@ -6,6 +6,7 @@
 #include <QColor>
 #include <map>
 #include <memory>
+#include <vector>
 
 #include "ParamRow.h"
 
@@ -59,7 +60,8 @@ class CTreeRows : public zefr::RowSource {
   void BuildRow(CParamTree& tree, zefr::ConfigurationDocument& doc, zefr::ParameterId id);
 
  private:
-  std::map<zefr::ParameterId, std::unique_ptr<CTreeRow>> m_rows;
+  // Indexed by id (100 .. 9748).
+  std::vector<std::unique_ptr<CTreeRow>> m_rows = std::vector<std::unique_ptr<CTreeRow>>(10000);
 };
 
 // A COLORREF (0x00BBGGRR) as a colour.
