@@ -241,6 +241,13 @@ std::optional<int> ParameterSchema::InstanceIndexOf(ParameterId id) const {
   return firstInstanceOfKind_[slot->descriptor.kind] + slot->descriptor.instanceNumber - 1;
 }
 
+std::optional<InstanceRef> ParameterSchema::InstanceOf(ParameterId id) const {
+  const auto index = InstanceIndexOf(id);
+  if (!index) return std::nullopt;
+  const ParameterDescriptor& d = Find(id)->descriptor;
+  return InstanceRef{d.kind, d.instanceNumber, *index};
+}
+
 std::optional<ParameterId> ParameterSchema::ParameterOfKey(int instanceIndex,
                                                            std::string_view key) const {
   if (instanceIndex < 0 || instanceIndex >= kInstanceCount) return std::nullopt;
@@ -341,7 +348,7 @@ std::vector<ParameterId> ParameterSchema::ResolvedDependents(ParameterId id) con
   return ids;
 }
 
-std::uint16_t ParameterSchema::RowKey(ParameterId id, std::string_view usageValue,
+std::uint16_t ParameterSchema::RowClass(ParameterId id, std::string_view usageValue,
                                       FormFactor formFactor) const {
   const ParameterDescriptor* d = Descriptor(id);
   if (d == nullptr || d->controlling == kNoParameter || usageValue.empty()) return rows::kPlain;
@@ -350,13 +357,20 @@ std::uint16_t ParameterSchema::RowKey(ParameterId id, std::string_view usageValu
   const auto word = OptionClass(d->controlling, *option);
   if (!word) return rows::kPlain;
 
+  return RowOfClass(d->ranges, *word, formFactor);
+}
+
+std::uint16_t ParameterSchema::RowOfClass(const std::map<std::uint16_t, float>& ranges,
+                                          std::uint32_t classWord, FormFactor formFactor) {
   const std::uint16_t formBit = formFactor == FormFactor::ATX   ? rows::kAtxBit
                                 : formFactor == FormFactor::BTX ? rows::kBtxBit
                                                                 : 0;
-  const auto holds = [&](std::uint32_t key) { return key != 0 && d->ranges.count(key) != 0; };
-  std::uint32_t rowClass = *word & rows::kRangeClassMask;
+  const auto holds = [&](std::uint32_t key) {
+    return key != 0 && key <= 0xFFFF && ranges.count(static_cast<std::uint16_t>(key)) != 0;
+  };
+  std::uint32_t rowClass = classWord & rows::kRangeClassMask;
   if (!holds(rowClass) && !(formBit != 0 && holds(rowClass | formBit)))
-    rowClass = *word & rows::kWeightingClassMask;
+    rowClass = classWord & rows::kWeightingClassMask;
   if (formBit != 0 && rowClass != 0 && holds(rowClass | formBit))
     return static_cast<std::uint16_t>(rowClass | formBit);
   if (holds(rowClass)) return static_cast<std::uint16_t>(rowClass);

@@ -80,6 +80,13 @@ struct EntityKind {
   std::string family;
 };
 
+// Where an instance parameter lives.
+struct InstanceRef {
+  int kind = 0;            // kind index 0 .. 4
+  int number = 0;          // instance number within the kind, from 1
+  int index = 0;           // instance index 0 .. 47
+};
+
 struct ParameterOption {
   std::string stored;   // written to the INI file
   std::string display;  // shown in the tree
@@ -136,6 +143,7 @@ class ParameterSchema {
   std::optional<std::pair<int, int>> KindOfInstance(int instanceIndex) const;
   // Instance index of a parameter, nothing for a heading or unknown id.
   std::optional<int> InstanceIndexOf(ParameterId id) const;
+  std::optional<InstanceRef> InstanceOf(ParameterId id) const;
 
   // Exact, case-sensitive key of a parameter with attr::kIniKey.
   std::optional<ParameterId> ParameterOfKey(int instanceIndex, std::string_view key) const;
@@ -165,8 +173,13 @@ class ParameterSchema {
   std::vector<ParameterId> ResolvedDependents(ParameterId id) const;
 
   // Range row key of a parameter given the stored value of its controlling
-  // `Usage` (ignored without one) and the form factor.
-  std::uint16_t RowKey(ParameterId id, std::string_view usageValue, FormFactor formFactor) const;
+  // `Usage` (ignored without one) and the form factor. The value checks read
+  // the `Usage` value from the tree and pass it here.
+  std::uint16_t RowClass(ParameterId id, std::string_view usageValue, FormFactor formFactor) const;
+  // The row a class word selects in a range table: the range class, else the
+  // weighting class, each preferring its form-factor row; 0x2 when neither.
+  static std::uint16_t RowOfClass(const std::map<std::uint16_t, float>& ranges,
+                                  std::uint32_t classWord, FormFactor formFactor);
 
   // The extra option at index OptionCount(): its texts enter the reverse maps
   // without displacing a real option's entry. Replaces an earlier extra.

@@ -249,6 +249,13 @@ TEST(ParameterSchema, Sections) {
   EXPECT_EQ(s.InstanceIndexOf(2116), 11);
   EXPECT_EQ(s.InstanceIndexOf(9748), 47);
   EXPECT_FALSE(s.InstanceIndexOf(100));
+  const auto fan = s.InstanceOf(9713);
+  ASSERT_TRUE(fan);
+  EXPECT_EQ(fan->kind, 4);
+  EXPECT_EQ(fan->number, 8);
+  EXPECT_EQ(fan->index, 47);
+  EXPECT_FALSE(s.InstanceOf(104));
+  EXPECT_FALSE(s.InstanceOf(1017));
 }
 
 TEST(ParameterSchema, KeysPerInstance) {
@@ -362,7 +369,7 @@ TEST(ParameterSchema, RangesAndRowKeys) {
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(testing::Message() << r.id << " usage " << r.usage);
-    const std::uint16_t key = s.RowKey(r.id, r.usage, r.form);
+    const std::uint16_t key = s.RowClass(r.id, r.usage, r.form);
     EXPECT_EQ(key, r.row);
     const auto range = s.Range(r.id, key);
     ASSERT_TRUE(range);
@@ -375,6 +382,39 @@ TEST(ParameterSchema, RangesAndRowKeys) {
   EXPECT_FALSE(s.Range(1013, 0x10));
   EXPECT_FALSE(s.Range(1009, 0x3));  // a maximum row is no row key
   EXPECT_FALSE(s.Range(1016, 0x2));  // Comments
+}
+
+// The tables carry no form-factor rows; the rule is held on made-up tables.
+TEST(ParameterSchema, RowOfClassWithFormFactorRows) {
+  const std::map<std::uint16_t, float> rangeAndAtx = {
+      {0x2, 0}, {0x3, 9}, {0x10, 1}, {0x11, 1}, {0x1010, 2}, {0x1011, 2}};
+  const std::map<std::uint16_t, float> onlyBtxWeighting = {
+      {0x2, 0}, {0x3, 9}, {0x2100, 5}, {0x2101, 5}};
+  const std::map<std::uint16_t, float> atxRangePlainWeighting = {
+      {0x2, 0}, {0x3, 9}, {0x100, 4}, {0x101, 4}, {0x1010, 3}, {0x1011, 3}};
+  struct Row {
+    const std::map<std::uint16_t, float>* ranges;
+    std::uint32_t word;
+    FormFactor form;
+    std::uint16_t row;
+  } rows[] = {
+      {&rangeAndAtx, 0x110, FormFactor::ATX, 0x1010},
+      {&rangeAndAtx, 0x110, FormFactor::BTX, 0x10},
+      {&rangeAndAtx, 0x110, FormFactor::Custom, 0x10},
+      {&rangeAndAtx, 0x820, FormFactor::ATX, 0x2},
+      {&onlyBtxWeighting, 0x110, FormFactor::BTX, 0x2100},
+      {&onlyBtxWeighting, 0x110, FormFactor::ATX, 0x2},
+      {&onlyBtxWeighting, 0x110, FormFactor::Custom, 0x2},
+      // A form-factor row of the range class wins over the weighting class
+      // only under its own form factor.
+      {&atxRangePlainWeighting, 0x110, FormFactor::ATX, 0x1010},
+      {&atxRangePlainWeighting, 0x110, FormFactor::BTX, 0x100},
+      {&atxRangePlainWeighting, 0x110, FormFactor::Custom, 0x100},
+      {&rangeAndAtx, 0x2, FormFactor::ATX, 0x2},
+  };
+  for (const Row& r : rows)
+    EXPECT_EQ(ParameterSchema::RowOfClass(*r.ranges, r.word, r.form), r.row)
+        << std::hex << r.word << " form " << static_cast<int>(r.form);
 }
 
 TEST(ParameterSchema, CopiedInstances) {
@@ -466,7 +506,7 @@ TEST(ParameterSchema, ExtraOption) {
   ASSERT_TRUE(s.SetExtraOption(1001, "99", "Bad Data (99)"));
   EXPECT_EQ(s.OptionOfStored(1001, "99"), 18);
   EXPECT_FALSE(s.OptionClass(1001, 18));
-  EXPECT_EQ(s.RowKey(1009, "99", FormFactor::Custom), 0x2);
+  EXPECT_EQ(s.RowClass(1009, "99", FormFactor::Custom), 0x2);
 
   EXPECT_FALSE(s.SetExtraOption(1003, "x", "Bad Data (x)"));  // hex byte
   EXPECT_FALSE(s.SetExtraOption(1017, "x", "Bad Data (x)"));

@@ -53,8 +53,9 @@ void AddFanSlot(std::vector<Parameter>& table, int n) {
       // Slots 2 to 4 carry an empty text for the code.
       .message8 = n == 1 ? kReferenceMessage : "",
       .help = Keep(nth +
-                   " Fan speed monitor responsible for handling tachometer readings from the "
-                   "fans driven by this fan speed controller. Fill the slots in order: a slot "
+                   " Fan speed monitor responsible for handling tachometer readings from the " +
+                   nth +
+                   " fan driven by this fan speed controller. Fill the slots in order: a slot "
                    "may only be set when the slots before it are set." +
                    (n == 1 ? std::string() : " Choose None when no further fan is attached.") +
                    " The fan fields that follow apply to the fan of this slot.")};
@@ -71,8 +72,8 @@ void AddFanSlot(std::vector<Parameter>& table, int n) {
                   {"Varn Fan Speed Sensor 4", "0x11"},
                   {"Pell Bus Device (NONE)", "NONE"}},
       .help = Keep("Choose " + nth +
-                   " fan speed sensor which handles tachometer readings from the associated "
-                   "fan. This determines the command byte (in hex) used to write the sensor's "
+                   " fan speed sensor which handles tachometer readings from the " + nth +
+                   " associated fan. This determines the command byte (in hex) used to write the sensor's "
                    "configuration; choose \"Pell Bus Device (NONE)\" for a sensor that needs "
                    "no configuration command."),
   });

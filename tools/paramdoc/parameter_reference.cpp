@@ -67,7 +67,7 @@ std::vector<std::string> UsageRanges(const ParameterSchema& s, const ParameterDe
   const ParameterDescriptor* usage = s.Descriptor(d.controlling);
   std::vector<std::pair<std::uint16_t, std::vector<std::string>>> groups;
   for (int i = 1; i < usage->OptionCount(); ++i) {
-    const std::uint16_t row = s.RowKey(d.id, usage->options[i].stored, FormFactor::Custom);
+    const std::uint16_t row = s.RowClass(d.id, usage->options[i].stored, FormFactor::Custom);
     auto group = groups.begin();
     while (group != groups.end() && group->first != row) ++group;
     if (group == groups.end()) group = groups.insert(groups.end(), {row, {}});

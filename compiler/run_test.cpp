@@ -1,0 +1,305 @@
+#include "run.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+#include "test_support.h"
+
+namespace zefr::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+const char kUsageOut[] = "Use: zefrcfg [INI-Path] [{-w|-o} [Payload-Path]]\n\n";
+
+std::string ReadFile(const fs::path& p) {
+  std::ifstream f(p, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(f), {});
+}
+
+void WriteFile(const fs::path& p, const std::string& s) { std::ofstream(p, std::ios::binary) << s; }
+
+// Each test runs in a scratch directory, as the defaults name files in the
+// current directory.
+class RunTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    char tmpl[] = "/tmp/zefrcfg_run_XXXXXX";
+    ASSERT_NE(::mkdtemp(tmpl), nullptr);
+    dir_ = tmpl;
+    old_ = fs::current_path();
+    fs::current_path(dir_);
+  }
+  void TearDown() override {
+    fs::current_path(old_);
+    fs::remove_all(dir_);
+  }
+
+  int Run(std::vector<std::string> args, const std::string& input = "",
+          PayloadFileWriter::WriteFn write = nullptr) {
+    CaptureConsole console;
+    std::istringstream in(input);
+    RunHooks hooks;
+    const std::string full = FullConfig().Text();
+    hooks.loader = MemoryLoader({{"zefrcfg.ini", full}, {"my.ini", full}, {"MY.Ini", full}, {"-w", full}});
+    hooks.deliver = [](const PayloadImage&, Console& out) {
+      out.Line("<delivered>");
+      return true;
+    };
+    hooks.write = write;
+    int rc = RunZefrCfg(args, console, in, hooks);
+    out_ = AfterBanner(console.Text());
+    return rc;
+  }
+
+  fs::path dir_, old_;
+  std::string out_;
+};
+
+enum class Mode { kDeliver, kPrompt, kOverwrite, kUsage, kSyntax, kNotIni };
+
+struct ArgCase {
+  std::vector<std::string> args;
+  const char* ini;
+  Mode mode;
+  const char* payload;
+};
+
+void PrintTo(const ArgCase& c, std::ostream* os) {
+  for (const auto& a : c.args) *os << "'" << a << "' ";
+}
+
+class ArgumentTest : public RunTest, public testing::WithParamInterface<ArgCase> {};
+
+TEST_P(ArgumentTest, SelectsFilesAndMode) {
+  const ArgCase& c = GetParam();
+  if (c.payload) WriteFile(c.payload, "old");
+  const int rc = Run(c.args, "y\n");
+  const std::string parsing = c.ini ? std::string("Parsing INI file \"") + c.ini + "\"...\n" : "";
+  switch (c.mode) {
+    case Mode::kUsage:
+      EXPECT_EQ(rc, 0);
+      EXPECT_EQ(out_, kUsageOut);
+      return;
+    case Mode::kSyntax:
+      EXPECT_EQ(rc, 1);
+      EXPECT_EQ(out_, std::string("Invalid Command Syntax!!\n\n") + kUsageOut);
+      return;
+    case Mode::kNotIni:
+      EXPECT_EQ(rc, 1);
+      EXPECT_EQ(out_, "INI file pathname does not end in \".INI\", program cannot continue!!\n\n");
+      return;
+    case Mode::kDeliver:
+      EXPECT_EQ(rc, 0);
+      EXPECT_EQ(out_.rfind(parsing, 0), 0u) << out_;
+      EXPECT_NE(out_.find("Parsing Successful.\n<delivered>\n"), std::string::npos);
+      EXPECT_FALSE(fs::exists("zefrcfg.bin"));
+      return;
+    case Mode::kPrompt:
+    case Mode::kOverwrite: {
+      EXPECT_EQ(rc, 0);
+      EXPECT_EQ(out_.rfind(parsing, 0), 0u) << out_;
+      const std::string prompt = std::string("Payload file \"") + c.payload + "\" already exists, overwrite? ";
+      const std::string tail = (c.mode == Mode::kPrompt ? prompt : "") + "Writing Payload file \"" + c.payload +
+                               "\"...\nWrite Complete.\n\n";
+      EXPECT_EQ(out_.substr(out_.size() - std::min(out_.size(), tail.size())), tail);
+      EXPECT_NE(out_.find("Parsing Successful.\n" + tail), std::string::npos);
+      EXPECT_EQ(fs::file_size(c.payload), 1984u);
+      return;
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ArgumentTest,
+    testing::Values(ArgCase{{}, "zefrcfg.ini", Mode::kDeliver, nullptr},
+                    ArgCase{{"-w"}, "zefrcfg.ini", Mode::kPrompt, "zefrcfg.bin"},
+                    ArgCase{{"-W"}, "zefrcfg.ini", Mode::kPrompt, "zefrcfg.bin"},
+                    ArgCase{{"-o"}, "zefrcfg.ini", Mode::kOverwrite, "zefrcfg.bin"},
+                    ArgCase{{"-O"}, "zefrcfg.ini", Mode::kOverwrite, "zefrcfg.bin"},
+                    ArgCase{{"-?"}, nullptr, Mode::kUsage, nullptr},
+                    ArgCase{{"my.ini"}, "my.ini", Mode::kDeliver, nullptr},
+                    ArgCase{{"MY.Ini"}, "MY.Ini", Mode::kDeliver, nullptr},
+                    ArgCase{{"my.ini", "-w"}, "my.ini", Mode::kPrompt, "zefrcfg.bin"},
+                    ArgCase{{"my.ini", "-o"}, "my.ini", Mode::kOverwrite, "zefrcfg.bin"},
+                    ArgCase{{"-w", "out.bin"}, "zefrcfg.ini", Mode::kPrompt, "out.bin"},
+                    ArgCase{{"-o", "out.bin"}, "zefrcfg.ini", Mode::kOverwrite, "out.bin"},
+                    ArgCase{{"my.ini", "-w", "out.bin"}, "my.ini", Mode::kPrompt, "out.bin"},
+                    ArgCase{{"my.ini", "-O", "out.bin"}, "my.ini", Mode::kOverwrite, "out.bin"},
+                    // The second argument is tested first: the INI path is "-w".
+                    ArgCase{{"-w", "-o"}, nullptr, Mode::kNotIni, nullptr},
+                    ArgCase{{"-o", "-w"}, nullptr, Mode::kNotIni, nullptr},
+                    ArgCase{{"-?", "x"}, nullptr, Mode::kSyntax, nullptr},
+                    ArgCase{{"my.ini", "out.bin"}, nullptr, Mode::kSyntax, nullptr},
+                    ArgCase{{"my.ini", "-x", "out.bin"}, nullptr, Mode::kSyntax, nullptr},
+                    ArgCase{{"my.ini", "-w", "out.bin", "x"}, nullptr, Mode::kSyntax, nullptr},
+                    ArgCase{{"cfg.txt"}, nullptr, Mode::kNotIni, nullptr},
+                    ArgCase{{"ini"}, nullptr, Mode::kNotIni, nullptr},
+                    ArgCase{{"cfg.txt", "-o", "out.bin"}, nullptr, Mode::kNotIni, nullptr},
+                    ArgCase{{"-w", "-o", "out.bin"}, nullptr, Mode::kNotIni, nullptr}));
+
+TEST_F(RunTest, PathLimits) {
+  const std::string ini127 = std::string(123, 'a') + ".ini";
+  EXPECT_EQ(Run({ini127}), 1);
+  EXPECT_EQ(out_, "Unable to open INI file \"" + ini127 + "\", cond = \"No such file or directory\"!!\n\n");
+  EXPECT_EQ(Run({"a" + ini127}), 1);
+  EXPECT_EQ(out_, "INI file pathname is longer than 127 characters, program cannot continue!!\n\n");
+  const std::string bin132(132, 'b');
+  EXPECT_EQ(Run({"-o", bin132}), 0);
+  EXPECT_TRUE(fs::exists(bin132));
+  EXPECT_EQ(Run({"-o", bin132 + "b"}), 1);
+  EXPECT_EQ(out_, "Payload file pathname is longer than 132 characters, program cannot continue!!\n\n");
+  EXPECT_FALSE(fs::exists(bin132 + "b"));
+}
+
+struct PromptCase {
+  const char* input;
+  bool writes;
+  int prompts;
+};
+
+void PrintTo(const PromptCase& c, std::ostream* os) { *os << '"' << c.input << '"'; }
+
+class PromptTest : public RunTest, public testing::WithParamInterface<PromptCase> {};
+
+TEST_P(PromptTest, AnswersOverwrite) {
+  const PromptCase& c = GetParam();
+  WriteFile("out.bin", "old");
+  EXPECT_EQ(Run({"my.ini", "-w", "out.bin"}, c.input), 0);
+  const std::string prompt = "Payload file \"out.bin\" already exists, overwrite? ";
+  std::string expected;
+  for (int i = 0; i < c.prompts; ++i) expected += prompt;
+  if (c.writes) expected += "Writing Payload file \"out.bin\"...\nWrite Complete.\n\n";
+  EXPECT_EQ(out_.substr(out_.find("Parsing Successful.\n") + 20), expected);
+  EXPECT_EQ(fs::file_size("out.bin"), c.writes ? 1984u : 3u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, PromptTest,
+                         testing::Values(PromptCase{"yes\n", true, 1}, PromptCase{"   Y\n", true, 1},
+                                         PromptCase{"y", true, 1}, PromptCase{"no\n", false, 1},
+                                         PromptCase{"\tN\n", false, 1}, PromptCase{"x\ny\n", true, 2},
+                                         PromptCase{"\n\nn\n", false, 3}, PromptCase{"", false, 1},
+                                         PromptCase{"x\n", false, 2},
+                                         // Nine characters per read: the tenth space starts a new answer.
+                                         PromptCase{"          y\n", true, 2},
+                                         PromptCase{"xxxxxxxxxy\n", true, 2}));
+
+TEST_F(RunTest, MissingPayloadFileIsNotPrompted) {
+  EXPECT_EQ(Run({"my.ini", "-w", "new.bin"}, ""), 0);
+  EXPECT_EQ(fs::file_size("new.bin"), 1984u);
+  EXPECT_EQ(out_.find("overwrite?"), std::string::npos);
+}
+
+TEST_F(RunTest, WholeWriteRunOutput) {
+  IniBuilder ini = FullConfig();
+  std::string expected = "Parsing INI file \"my.ini\"...\n";
+  CaptureConsole console;
+  EXPECT_EQ(Run({"my.ini", "-o", "out.bin"}), 0);
+  EXPECT_EQ(out_.rfind(expected, 0), 0u);
+  EXPECT_NE(out_.find("\n  Parsing Fan Monitors...\n"), std::string::npos);
+  const std::string tail = "Parsing Successful.\nWriting Payload file \"out.bin\"...\nWrite Complete.\n\n";
+  EXPECT_EQ(out_.substr(out_.size() - tail.size()), tail);
+  const std::string bytes = ReadFile("out.bin");
+  ASSERT_EQ(bytes.size(), 1984u);
+  EXPECT_EQ(bytes.substr(0, 8), std::string("\x52\x46\x45\x5A\x01\x00\xC0\x07", 8));
+}
+
+TEST_F(RunTest, ParseErrorWritesNothing) {
+  CaptureConsole console;
+  std::istringstream in;
+  RunHooks hooks;
+  hooks.loader = MemoryLoader({{"bad.ini", "[FanMonitor1]\nEnabled=maybe\n"}});
+  WriteFile("out.bin", "old");
+  EXPECT_EQ(RunZefrCfg({"bad.ini", "-o", "out.bin"}, console, in, hooks), 1);
+  EXPECT_EQ(AfterBanner(console.Text()),
+            "Parsing INI file \"bad.ini\"...\n  Parsing Fan Monitors...\n"
+            "  ERROR: Section \"FanMonitor1\", Parameter \"Enabled\" - Not TRUE or FALSE!\n"
+            "Terminating Program due to INI file errors\n\n");
+  EXPECT_EQ(ReadFile("out.bin"), "old");
+}
+
+TEST_F(RunTest, DeliveryFailureExitsOne) {
+  RunResult r = RunOnText(FullConfig().Text(), {"cfg.ini"}, false);
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.out.find("Parsing Successful.\n<refused>\n"), std::string::npos);
+}
+
+TEST_F(RunTest, DeliveryStubCannotConnect) {
+  CaptureConsole console;
+  std::istringstream in;
+  RunHooks hooks;
+  hooks.loader = MemoryLoader({{"zefrcfg.ini", FullConfig().Text()}});
+  EXPECT_EQ(RunZefrCfg({}, console, in, hooks), 1);
+  const std::string tail = "Parsing Successful.\n*** Unable to connect to ZEFR Subsystem!!\n";
+  EXPECT_EQ(console.Text().substr(console.Text().size() - tail.size()), tail);
+}
+
+TEST_F(RunTest, PayloadFileCannotBeOpened) {
+  fs::create_directory("dir.bin");
+  EXPECT_EQ(Run({"my.ini", "-o", "dir.bin"}), 1);
+  EXPECT_NE(out_.find("Parsing Successful.\nUnable to open Payload file \"dir.bin\", cond = \"Is a directory\"!!\n\n"),
+            std::string::npos)
+      << out_;
+  EXPECT_EQ(Run({"my.ini", "-o", "nodir/out.bin"}), 1);
+  EXPECT_NE(out_.find("Unable to open Payload file \"nodir/out.bin\", cond = \"No such file or directory\"!!\n\n"),
+            std::string::npos);
+}
+
+// A write that stops half way must leave the old payload file as it was.
+ssize_t FailAfter1000(int fd, const void* data, size_t size) {
+  static thread_local size_t written = 0;
+  if (written >= 1000) {
+    written = 0;
+    errno = ENOSPC;
+    return -1;
+  }
+  size_t n = std::min(size, 1000 - written);
+  written += n;
+  return ::write(fd, data, n);
+}
+
+TEST_F(RunTest, FailedWriteKeepsOldFile) {
+  WriteFile("out.bin", "previous payload");
+  EXPECT_EQ(Run({"my.ini", "-o", "out.bin"}, "", FailAfter1000), 1);
+  const std::string tail = "Writing Payload file \"out.bin\"...\nWrite failed, cond = \"No space left on device\"!!\n\n";
+  EXPECT_EQ(out_.substr(out_.size() - tail.size()), tail);
+  EXPECT_EQ(ReadFile("out.bin"), "previous payload");
+  size_t entries = 0;
+  for (const auto& e : fs::directory_iterator(".")) entries += (void(e), 1);
+  EXPECT_EQ(entries, 1u) << "temporary file left behind";
+}
+
+TEST_F(RunTest, ShortWritesAreCompleted) {
+  auto dribble = [](int fd, const void* data, size_t size) { return ::write(fd, data, std::min<size_t>(size, 7)); };
+  EXPECT_EQ(Run({"my.ini", "-o", "out.bin"}, "", dribble), 0);
+  EXPECT_EQ(fs::file_size("out.bin"), 1984u);
+}
+
+TEST_F(RunTest, ReplacesThroughSymlinkAndKeepsMode) {
+  WriteFile("real.bin", "old");
+  fs::permissions("real.bin", fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  fs::create_symlink("real.bin", "link.bin");
+  EXPECT_EQ(Run({"my.ini", "-o", "link.bin"}), 0);
+  EXPECT_TRUE(fs::is_symlink("link.bin"));
+  EXPECT_EQ(fs::file_size("real.bin"), 1984u);
+  EXPECT_EQ(fs::status("real.bin").permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+}
+
+TEST_F(RunTest, WritesToDevicesInPlace) {
+  EXPECT_EQ(Run({"my.ini", "-o", "/dev/null"}), 0);
+  EXPECT_TRUE(fs::is_character_file("/dev/null"));
+  if (fs::exists("/dev/full")) {
+    EXPECT_EQ(Run({"my.ini", "-o", "/dev/full"}), 1);
+    EXPECT_NE(out_.find("Write failed, cond = \"No space left on device\"!!\n\n"), std::string::npos);
+  }
+}
+
+}  // namespace
+}  // namespace zefr::test

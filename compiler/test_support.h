@@ -1,0 +1,46 @@
+#pragma once
+// Shared fixtures for the compiler tests: a complete valid configuration that
+// tests mutate one key at a time, and in-process runs.
+
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "payload_image.h"
+
+namespace zefr::test {
+
+// An INI text assembled from sections in order; keys keep their order too.
+class IniBuilder {
+ public:
+  IniBuilder& Set(const std::string& section, const std::string& key, const std::string& value);
+  IniBuilder& Remove(const std::string& section, const std::string& key);
+  IniBuilder& RemoveSection(const std::string& section);
+  std::string Text() const;
+
+ private:
+  std::vector<std::pair<std::string, std::vector<std::pair<std::string, std::string>>>> sections_;
+};
+
+// Two fan monitors, one controller, a processor and an ambient temperature
+// monitor, one response and one 12 V monitor; all values valid.
+IniBuilder FullConfig();
+
+struct RunResult {
+  int exitCode = -1;
+  std::string out;
+  PayloadImage image;
+};
+
+// Runs the compiler in-process on "cfg.ini" held in memory; delivery is
+// accepted unless refused.
+RunResult RunOnText(const std::string& iniText, std::vector<std::string> args = {"cfg.ini", "-o", "x.bin"},
+                    bool deliveryAccepts = true);
+
+// Only what follows the banner.
+std::string AfterBanner(const std::string& out);
+
+extern const char kBanner[];
+
+}  // namespace zefr::test
