@@ -182,10 +182,7 @@ std::optional<OptionHit> ConfigurationDocument::FindOption(ParameterId id,
 }
 
 std::optional<InstanceRef> ConfigurationDocument::InstanceOf(ParameterId id) const {
-  const ParameterDescriptor* d = Desc(id);
-  const auto index = schema_.InstanceIndexOf(id);
-  if (d == nullptr || !index) return std::nullopt;
-  return InstanceRef{d->kind, d->instanceNumber, *index};
+  return schema_.InstanceOf(id);
 }
 
 std::string ConfigurationDocument::Baseline(ParameterId id) const {

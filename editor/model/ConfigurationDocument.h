@@ -50,12 +50,6 @@ struct OptionHit {
   int position = -1;  // position in the row's option box
 };
 
-struct InstanceRef {
-  int kind = 0;    // 0 .. 4
-  int number = 0;  // from 1
-  int index = 0;   // 0 .. 47
-};
-
 enum class WriteMode { Save = 0, SaveAs = 1 };
 
 struct LoadResult {

@@ -90,7 +90,7 @@ std::string ConfigurationDocument::Message(ParameterId id, std::uint32_t code) c
 std::uint16_t ConfigurationDocument::RowClass(ParameterId id) const {
   const ParameterDescriptor* d = Desc(id);
   if (d == nullptr || d->controlling == kNoParameter) return rows::kPlain;
-  return schema_.RowKey(id, ValueOf(d->controlling), formFactor_);
+  return schema_.RowClass(id, ValueOf(d->controlling), formFactor_);
 }
 
 bool ConfigurationDocument::CheckParameter(ParameterId id) {
