@@ -11,6 +11,7 @@ target_include_directories(zefr_document PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(zefr_document PUBLIC zefr_schema zefr_inifile)
 
 add_executable(zefr_document_test
+  CheckRun_test.cpp
   ConfigurationDocument_test.cpp)
 target_link_libraries(zefr_document_test PRIVATE zefr_document GTest::gtest_main)
 target_compile_definitions(zefr_document_test PRIVATE

@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
+#include <QProcess>
 #include <QRadioButton>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -430,6 +431,29 @@ class MainWindowTest : public QObject {
     QCOMPARE(ReadAll(path("a.ini")), ReadAll(Res("ZefrCfgATX.ini")));
     QCOMPARE(ReadAll(path("b.ini")), ReadAll(Res("ZefrCfgBTX.ini")));
     QVERIFY(!QFile::exists(path("c.ini")));
+  }
+
+  // A default loaded, saved under a new name and compiled gives the default's own payload.
+  void saveAsCompilesToTheSamePayload() {
+#ifdef ZEFRCFG_PATH
+    const auto compile = [](const QString& ini, const QString& payload) {
+      QProcess run;
+      run.start(QStringLiteral(ZEFRCFG_PATH), {ini, QStringLiteral("-o"), payload});
+      return run.waitForFinished(30000) && run.exitStatus() == QProcess::NormalExit && run.exitCode() == 0;
+    };
+    for (const char* name : {"ZefrCfgATX.ini", "ZefrCfgBTX.ini"}) {
+      const QString saved = path("saved.ini");
+      dialog->openFile(Res(name), FormFactor::Custom);
+      prompts->savePaths.push_back(saved);
+      QVERIFY(dialog->saveAs());
+      QVERIFY(compile(Res(name), path("default.bin")));
+      QVERIFY(compile(saved, path("saved.bin")));
+      QCOMPARE(ReadAll(path("saved.bin")).size(), 1984);
+      QCOMPARE(ReadAll(path("saved.bin")), ReadAll(path("default.bin")));
+    }
+#else
+    QSKIP("zefrcfg is not built");
+#endif
   }
 
   // Pictures of the window for the eye, in build/screenshots.
