@@ -334,6 +334,11 @@ TEST_F(Document, UsageSelectsTheRangeRow) {
 TEST_F(Document, DisabledInstancesStayOutOfTheReport) {
   doc.SetValue(1009, "999");
   EXPECT_EQ(doc.CollectErrorReport(), "");
+  // A switch that is neither TRUE nor FALSE is named, its instance stays off.
+  doc.SetValue(1100, "YES");
+  doc.SetValue(1109, "999");
+  EXPECT_EQ(doc.CollectErrorReport(),
+            "Temperature Monitors 2\xC2\xBBTemperature Monitor 2: Device is disabled due to bad value. \r\n");
 }
 
 TEST(ValidNumber, FollowsTheNumericFieldParse) {

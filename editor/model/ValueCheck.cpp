@@ -214,6 +214,13 @@ const std::string& ConfigurationDocument::CollectErrorReport() {
   for (const ParameterId id : schema_.DisplayOrder()) {
     const ParameterDescriptor* d = Desc(id);
     if (d == nullptr) continue;
+    if (d->Has(attr::kInstanceSwitch)) {
+      // A switch that is neither TRUE nor FALSE leaves its instance off; the
+      // compiler refuses it, so the report names it.
+      CheckParameter(id);
+      if ((StateWord(id) & state::kBadValue) != 0) report_ += DescribeErrors(id);
+      continue;
+    }
     const ParameterDescriptor* parent = Desc(d->parent);
     if (parent == nullptr || !parent->Has(attr::kInstanceSwitch)) continue;
     if (!EqualsNoCase(ValueOf(d->parent), "TRUE")) continue;

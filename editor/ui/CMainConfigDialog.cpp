@@ -43,8 +43,9 @@ const char* const kUserGuide = "ZEFRCT_GUI_ug.pdf";
 constexpr int kAtxResource = 144;
 constexpr int kBtxResource = 136;
 constexpr int kTreeOptions = 25;  // description pane, gutter and top rows in face colour
-constexpr int kClientWidth = 480;
+constexpr int kClientWidth = 520;
 constexpr int kClientHeight = 560;
+constexpr int kLabelColumnWidth = 215;
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
@@ -159,6 +160,8 @@ bool CMainConfigDialog::initDialog() {
   m_tree = new CParamTree(kTreeOptions, this, resid::kTreeControl);
   m_tree->setObjectName(QStringLiteral("tree"));
   layoutTree();
+  // Wide enough for "Temperature Response Unit 12" and the longest parameter names.
+  m_tree->setColumnWidth(kLabelColumnWidth);
   m_tree->show();
   m_tree->setNotify(true, this);
 
