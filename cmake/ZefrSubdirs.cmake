@@ -6,8 +6,7 @@ macro(zefr_add_subdirs)
   list(SORT _zefr_children)
   foreach(_zefr_child IN LISTS _zefr_children)
     if(IS_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/${_zefr_child}
-       AND EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${_zefr_child}/CMakeLists.txt
-       AND NOT _zefr_child MATCHES "^build")
+       AND EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${_zefr_child}/CMakeLists.txt)
       add_subdirectory(${_zefr_child})
     endif()
   endforeach()

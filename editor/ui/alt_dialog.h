@@ -77,7 +77,8 @@ class CAltDialog : public QDialog {
   virtual void updateCommandUi(QAction* action, int id);
   // Moves values between controls and members; false keeps an OK from closing.
   virtual bool transferData(bool save);
-  // Fills the toolbar for a toolbar resource id; false when it cannot be loaded.
+  // Fills the toolbar for a toolbar resource id (with addToolBarCommand, so the
+  // bars are measured with their buttons); false when it cannot be loaded.
   virtual bool loadToolBar(QToolBar* bar, int toolBarId);
   // One idle pass: indicator panes and the state of the toolbar's commands.
   void idleUpdate();

@@ -11,6 +11,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QProxyStyle>
 #include <QRegularExpression>
 #include <QTextBlock>
 
@@ -39,9 +40,24 @@ bool tabKey(const QEvent* e) {
 void drawValueText(QPainter& p, const QRect& r, const QString& text, const CParamItem* row, bool multiLine) {
   const bool grey = row->isReadOnly() || (row->tree() && !row->tree()->isEnabled());
   p.setFont(ParamFonts::normal());
-  p.setPen(grey ? QApplication::palette().color(QPalette::Disabled, QPalette::WindowText) : row->valueTextColor());
+  p.setPen(grey ? paramGreyText() : row->valueTextColor());
   const int flags = multiLine ? (Qt::AlignLeft | Qt::AlignTop) : (Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine);
   p.drawText(r, flags, text);
+}
+
+// Drop-down lists open below their field, as a list box does, instead of over it.
+class DropDownStyle : public QProxyStyle {
+ public:
+  explicit DropDownStyle(const QString& base) : QProxyStyle(base) {}
+  int styleHint(StyleHint hint, const QStyleOption* opt, const QWidget* w, QStyleHintReturn* ret) const override {
+    if (hint == SH_ComboBox_Popup) return 0;
+    return QProxyStyle::styleHint(hint, opt, w, ret);
+  }
+};
+
+QStyle* dropDownStyle() {
+  static QStyle* style = new DropDownStyle(QApplication::style()->name());
+  return style;
 }
 
 }  // namespace
@@ -107,6 +123,7 @@ bool CParamComboItem::createEditor(uint32_t extraStyle) {
   if (!rows || m_combo) return false;
   m_sorted = extraStyle & kComboSorted;
   m_combo = new ParamComboBox(this, rows);
+  m_combo->setStyle(dropDownStyle());
   m_combo->setFont(ParamFonts::normal());
   m_combo->setFocusPolicy(Qt::ClickFocus);
   m_combo->setMaxVisibleItems(8);
@@ -253,8 +270,10 @@ class ParamLineEdit : public QLineEdit {
       }
     }
     if (e->matches(QKeySequence::Paste)) {
-      if (flags & (kInputHex | kInputInteger | kInputReal))
-        paramBeep();  // Ctrl+V arrives as a character the filter refuses
+      // Ctrl+V arrives as a character, which a number row's filter refuses;
+      // Shift+Insert is a key and pastes in every row.
+      if ((flags & (kInputHex | kInputInteger | kInputReal)) && (mods & Qt::ControlModifier))
+        paramBeep();
       else
         pasteLimited();
       return;

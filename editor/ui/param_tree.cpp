@@ -19,6 +19,7 @@ struct FontStore {
   bool built = false;
   QFont normal, bold;
   int trees = 0;
+  int generation = 0;  // bumped on every rebuild, so fitted labels are redone
 };
 
 FontStore& fontStore() {
@@ -39,13 +40,14 @@ void buildFonts(FontStore& s) {
   s.bold = f;
   s.bold.setWeight(QFont::Bold);
   s.built = true;
+  ++s.generation;
 }
 
 QColor sys(QPalette::ColorRole role) { return QApplication::palette().color(QPalette::Active, role); }
 QColor windowColor() { return sys(QPalette::Base); }
 QColor faceColor() { return sys(QPalette::Button); }
 QColor shadowColor() { return sys(QPalette::Dark); }
-QColor greyText() { return QApplication::palette().color(QPalette::Disabled, QPalette::WindowText); }
+QColor greyText() { return paramGreyText(); }
 
 void sunkenOuterEdge(QPainter& p, const QRect& r) {
   p.fillRect(r.left(), r.top(), r.width(), 1, shadowColor());
@@ -91,6 +93,8 @@ int expandedHeight(const CParamItem* item) {
 
 }  // namespace
 
+QColor paramGreyText() { return QColor(0x80, 0x80, 0x80); }
+
 const QFont& ParamFonts::normal() {
   FontStore& s = fontStore();
   if (!s.built) buildFonts(s);
@@ -104,6 +108,8 @@ const QFont& ParamFonts::bold() {
 }
 
 void ParamFonts::rebuild() { buildFonts(fontStore()); }
+
+int ParamFonts::generation() { return fontStore().generation; }
 
 // ---------------------------------------------------------------------------
 // CParamItem
@@ -121,9 +127,9 @@ CParamItem::CParamItem(EditorKind kind)
 CParamItem::~CParamItem() = default;
 
 void CParamItem::requestRepaint() const {
-  if (m_tree) {
+  if (m_tree && m_tree->m_list) {
     m_tree->m_list->update();
-    if (m_tree->m_focused == this) m_tree->m_pane->update();
+    if (m_tree->m_pane && m_tree->m_focused == this) m_tree->m_pane->update();
   }
 }
 
@@ -185,8 +191,10 @@ void CParamItem::commit() {
   endEditing();
   if (!m_tree) return;
   CParamTree* tree = m_tree;
+  const int deletions = tree->m_deletions;
   tree->notify(kParamCommitted, this);
-  tree->updateItem(this);
+  // The owner may have deleted rows, this one among them.
+  tree->updateItem(tree->m_deletions == deletions ? this : nullptr);
 }
 
 void CParamItem::drawValue(QPainter&, const QRect&) {}
@@ -223,6 +231,13 @@ CParamTree::~CParamTree() {
   m_editingRow = nullptr;
   m_owner = nullptr;
   m_root.reset();  // rows delete their editors while the row window still exists
+  // The children go while this object is whole: losing the focus calls back into it.
+  delete m_list;
+  delete m_pane;
+  delete m_vbar;
+  m_list = nullptr;
+  m_pane = nullptr;
+  m_vbar = nullptr;
   FontStore& fs = fontStore();
   if (--fs.trees == 0) fs.built = false;
 }
@@ -271,6 +286,7 @@ void CParamTree::deleteItem(CParamItem* item) {
     return;
   }
   notify(kParamDeleting, item);
+  ++m_deletions;
   while (!item->m_children.empty()) deleteItem(item->m_children.front().get());
   if (m_focused == item) m_focused = nullptr;
   if (m_editingRow == item) m_editingRow = nullptr;
@@ -440,6 +456,7 @@ void CParamTree::changeEvent(QEvent* e) {
 }
 
 void CParamTree::repaintAll() {
+  if (!m_list) return;
   m_list->update();
   if (m_pane) m_pane->update();
 }
@@ -482,10 +499,20 @@ int CParamTree::layoutRow(CParamItem* item, int indent, int y, int width) {
     item->m_shownLabel.clear();
     item->m_textRect = QRect();
   } else {
-    const QFontMetrics fm(top ? ParamFonts::bold() : ParamFonts::normal());
-    item->m_shownLabel = fitted(fm, item->m_label, item->m_labelRect.width() - 5);
+    const QFont& font = top ? ParamFonts::bold() : ParamFonts::normal();
+    const QFontMetrics fm(font);
+    const int avail = item->m_labelRect.width() - 5;
+    // Measuring text is the dear part of a layout; redo it only when something changed.
+    if (item->m_fittedGeneration != ParamFonts::generation() || item->m_fittedWidth != avail || item->m_fittedBold != top || item->m_fittedFrom != item->m_label) {
+      item->m_shownLabel = fitted(fm, item->m_label, avail);
+      item->m_fittedAdvance = fm.horizontalAdvance(item->m_shownLabel);
+      item->m_fittedFrom = item->m_label;
+      item->m_fittedWidth = avail;
+      item->m_fittedBold = top;
+      item->m_fittedGeneration = ParamFonts::generation();
+    }
     const int textY = item->m_labelTop ? y + 5 : y + (item->m_labelRect.height() - fm.height()) / 2;
-    item->m_textRect = QRect(labelLeft + 5, textY, fm.horizontalAdvance(item->m_shownLabel), fm.height());
+    item->m_textRect = QRect(labelLeft + 5, textY, item->m_fittedAdvance, fm.height());
   }
   int used = h;
   if (item->m_expanded) {
@@ -527,8 +554,10 @@ void CParamTree::moveFocusTo(CParamItem* item) {
   clearSelections();
   item->setSelected(true);
   if (item != m_focused) {
+    const int deletions = m_deletions;
     m_focused = item;
     notify(kParamFocusChanged, item);
+    if (deletions != m_deletions) return repaintAll();
   }
   setFocusedItem(item);
 }
@@ -558,7 +587,8 @@ void CParamTree::activateFocused() {
 }
 
 void CParamTree::toggleExpanded(CParamItem* item) {
-  if (!item || notify(kParamExpanding, item) != 0) return;
+  const int deletions = m_deletions;
+  if (!item || notify(kParamExpanding, item) != 0 || deletions != m_deletions) return;
   item->setExpanded(!item->m_expanded);
   updateScrollRange();
   repaintAll();
@@ -587,6 +617,10 @@ bool CParamListWnd::event(QEvent* e) {
   }
   return QWidget::event(e);
 }
+
+void CParamListWnd::focusInEvent(QFocusEvent*) { m_tree->repaintAll(); }
+
+void CParamListWnd::focusOutEvent(QFocusEvent*) { m_tree->repaintAll(); }
 
 void CParamListWnd::resizeEvent(QResizeEvent*) {
   m_tree->updateScrollRange();
@@ -725,12 +759,14 @@ void CParamListWnd::mousePressEvent(QMouseEvent* e) {
       break;
     case ParamHit::Value:
     case ParamHit::Label: {
+      const int deletions = m_tree->m_deletions;
       m_tree->clearSelections();
       it->setSelected(true);
       if (it != m_tree->m_focused) {
         m_tree->m_focused = it;
         m_tree->notify(kParamFocusChanged, it);
       }
+      if (deletions != m_tree->m_deletions) break;  // the owner deleted rows: the click is spent
       if (hit == ParamHit::Value && !it->isTopLevel() && m_tree->notify(kParamActivating, it) == 0 && !it->isReadOnly())
         it->activate();
       m_tree->m_focused = it;
@@ -808,12 +844,6 @@ void CParamListWnd::keyPressEvent(QKeyEvent* e) {
     case Qt::Key_Escape:
       e->accept();  // no cancel, and the dialog must not see it either
       return;
-    case Qt::Key_PageUp:
-      m_tree->scrollPages(-1);
-      return;
-    case Qt::Key_PageDown:
-      m_tree->scrollPages(1);
-      return;
     default:
       QWidget::keyPressEvent(e);
   }
@@ -843,7 +873,10 @@ void CParamListWnd::handleKey(int key, Qt::KeyboardModifiers mods) {
     case Qt::Key_Left:
     case Qt::Key_Right: {
       const bool left = key == Qt::Key_Left;
-      if (f && t->notify(kParamExpanding, f) == 0 && f->hasChildren() && f->m_expanded == left) {
+      const int deletions = t->m_deletions;
+      const bool refused = f && t->notify(kParamExpanding, f) != 0;
+      if (deletions != t->m_deletions) break;
+      if (f && !refused && f->hasChildren() && f->m_expanded == left) {
         f->setExpanded(!left);
         t->updateScrollRange();
         t->repaintAll();

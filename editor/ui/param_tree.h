@@ -58,7 +58,11 @@ struct ParamFonts {
   static const QFont& normal();
   static const QFont& bold();
   static void rebuild();
+  static int generation();
 };
+
+// The grey of read-only values and of a disabled tree's texts.
+QColor paramGreyText();
 
 // Row geometry in pixels.
 constexpr int kRowHeight = 21;
@@ -168,6 +172,10 @@ class CParamItem {
   CParamTree* m_tree = nullptr;
   QRect m_valueRect, m_labelRect, m_expandRect, m_textRect;
   QString m_shownLabel;  // the label as fitted by the last layout
+  QString m_fittedFrom;  // what m_shownLabel was fitted from, to skip refitting
+  int m_fittedWidth = -1, m_fittedAdvance = 0;
+  bool m_fittedBold = false;
+  int m_fittedGeneration = -1;
   int m_indent = 0, m_top = 0;
   bool m_committed = true, m_editing = false;
   int m_height = kRowHeight;
@@ -196,6 +204,8 @@ class CParamListWnd : public QWidget {
   void wheelEvent(QWheelEvent* e) override;
   void keyPressEvent(QKeyEvent* e) override;
   void resizeEvent(QResizeEvent*) override;
+  void focusInEvent(QFocusEvent*) override;
+  void focusOutEvent(QFocusEvent*) override;
 
  private:
   void paintRows(QPainter& p);
@@ -317,4 +327,5 @@ class CParamTree : public QWidget {
   int m_sequenceCounter = 0;
   int m_inputLock = 0;
   bool m_inScrollUpdate = false;
+  int m_deletions = 0;  // counts deleted rows, so handlers notice deletions by the owner
 };

@@ -64,6 +64,8 @@ class ParamTreeTest : public QObject {
   void paneTexts();
   void wheelScrollsOneLine();
   void passwordAndMultiLine();
+  void ownerMayDeleteRows();
+  void destroyedWhileFocused();
 
  private:
   CParamItem* row(int id) const { return tree->findItem(id); }
@@ -505,7 +507,13 @@ void ParamTreeTest::paneTexts() {
   idle.infoPane()->texts(title, help, message);
   QCOMPARE(title, QStringLiteral("No Item Selected"));
   QCOMPARE(help, QStringLiteral("Select an item to see its description."));
-  QCOMPARE(CParamTree(0).infoPane(), nullptr);
+  // Without a pane, changing the focused row's texts must still be safe.
+  CParamTree bare(0);
+  CParamItem* it = bare.insertItem(new CParamItem);
+  bare.setFocusedItem(it);
+  it->setLabel(QStringLiteral("changed"));
+  it->setMessageText(QStringLiteral("error"));
+  QCOMPARE(bare.infoPane(), nullptr);
 }
 
 void ParamTreeTest::wheelScrollsOneLine() {
@@ -540,6 +548,43 @@ void ParamTreeTest::passwordAndMultiLine() {
   QVERIFY(!loose.createEditor(kInputInteger, 0, 7));
   QCOMPARE(loose.maxLength(), 7);
   QVERIFY(!edit(kInt)->createEditor(kInputInteger));
+}
+
+void ParamTreeTest::ownerMayDeleteRows() {
+  // An owner that deletes the very row it is told about must not bring the tree down.
+  struct Deleter : ParamTreeOwner {
+    CParamTree* tree = nullptr;
+    int code = 0;
+    int paramTreeNotify(const ParamTreeNotify& n) override {
+      if (n.code == code && n.item) tree->deleteItem(n.item);
+      return 0;
+    }
+  } deleter;
+  deleter.tree = tree;
+  tree->setNotify(true, &deleter);
+  deleter.code = kParamCommitted;
+  click(valuePoint(kInt));
+  QTest::keyClicks(edit(kInt)->lineEdit(), "9");
+  click(labelPoint(kReal));
+  QCOMPARE(row(kInt), nullptr);
+  deleter.code = kParamFocusChanged;
+  QVERIFY(tree->focusedItem() != row(kLocked));
+  click(valuePoint(kLocked));
+  QCOMPARE(row(kLocked), nullptr);
+  deleter.code = kParamExpanding;
+  tree->visibleItems();
+  click(row(kFan1)->expandRect().center());
+  QCOMPARE(row(kFan1), nullptr);
+  QCOMPARE(row(kFanSpeed), nullptr);
+}
+
+void ParamTreeTest::destroyedWhileFocused() {
+  // The window outlives the tree, so the tree goes while its rows hold the focus.
+  click(labelPoint(kInt));
+  QVERIFY(tree->listWnd()->hasFocus());
+  delete tree;
+  tree = nullptr;
+  QVERIFY(window->isVisible());
 }
 
 QTEST_MAIN(ParamTreeTest)

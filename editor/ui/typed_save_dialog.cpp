@@ -39,9 +39,10 @@ FilterList parseFilterList(const QString& filter) {
 }
 
 QString initialFileName(const QString& name, const FilterList& f) {
-  QString s = name.isEmpty() ? QStringLiteral("*") + (f.extensions.isEmpty() ? QString() : f.extensions.first()) : name;
-  s.truncate(kFileNameBuffer - 1);
-  return s;
+  // The whole name is kept, however long: a fixed name buffer would overflow or
+  // silently save under a shortened name.
+  if (!name.isEmpty()) return name;
+  return QStringLiteral("*") + (f.extensions.isEmpty() ? QString() : f.extensions.first());
 }
 
 int initialTypeIndex(const QString& name, const FilterList& f) {

@@ -12,7 +12,6 @@ class QWidget;
 namespace typedsave {
 
 constexpr int kMaxFilterEntries = 20;
-constexpr int kFileNameBuffer = 256;
 
 struct FilterList {
   QStringList entries;     // "INI Files (*.ini)"
