@@ -18,6 +18,10 @@ namespace {
 // {E2D1FF34-3458-49A9-88DA-8E6915CE9BE5}
 constexpr GUID kInterfaceClass = {0xE2D1FF34, 0x3458, 0x49A9, {0x88, 0xDA, 0x8E, 0x69, 0x15, 0xCE, 0x9B, 0xE5}};
 
+// The sizes the enumeration checks in the records' size fields on 32-bit Windows.
+static_assert(sizeof(SP_DEVICE_INTERFACE_DATA) == 28);
+static_assert(sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A) == 5);
+
 // An unnamed, auto-reset, initially non-signalled event.
 HANDLE NewEvent() { return ::CreateEventA(nullptr, FALSE, FALSE, nullptr); }
 
