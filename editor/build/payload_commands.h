@@ -9,6 +9,7 @@
 #include "status_dialog.h"
 #include "work_directory.h"
 
+class CWaitDialog;
 class QWidget;
 
 // What the commands need of the main window. The prompts have the real dialogs as
@@ -37,7 +38,7 @@ class PayloadCommandHost {
   // A warning with an OK button.
   virtual void warn(const QString& caption, const QString& text);
   // The wait dialog opens with the compiler and closes when it ends.
-  virtual void compilerStarted(class CWaitDialog* dialog) { (void)dialog; }
+  virtual void compilerStarted(CWaitDialog* dialog) { (void)dialog; }
 };
 
 class CPayloadCommands {

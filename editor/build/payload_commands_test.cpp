@@ -200,23 +200,31 @@ void PayloadCommandsTest::generateDestinations_data() {
   QTest::addColumn<QString>("name");
   QTest::addColumn<bool>("inWorkDirectory");
   QTest::addColumn<bool>("written");
-  QTest::newRow("replaces an older file") << "old.bin" << false << true;
-  QTest::newRow("blank in the name") << "my payload.bin" << false << true;
-  QTest::newRow("named like the temporary INI") << "2345-6789-0123-4567-8901.ini" << false << true;
+  QTest::addColumn<bool>("refused");  // warned before anything ran
+  QTest::newRow("replaces an older file") << "old.bin" << false << true << false;
+  QTest::newRow("blank in the name") << "my payload.bin" << false << true << false;
+  QTest::newRow("named like the temporary INI") << "2345-6789-0123-4567-8901.ini" << false << true << false;
   // The compiler cannot write over its own running program.
-  QTest::newRow("named like the temporary compiler") << "324324324324343424343242" << false << false;
-  QTest::newRow("inside the work directory") << "kept.bin" << true << true;
+  QTest::newRow("named like the temporary compiler") << "324324324324343424343242" << false << false << false;
+  QTest::newRow("inside the work directory") << "kept.bin" << true << true << false;
+  QTest::newRow("a temporary file itself") << "2345-6789-0123-4567-8901.ini" << true << false << true;
 }
 
 void PayloadCommandsTest::generateDestinations() {
   QFETCH(QString, name);
   QFETCH(bool, inWorkDirectory);
   QFETCH(bool, written);
+  QFETCH(bool, refused);
   QVERIFY(m_commands->workDirectory().ensure());
   const QString dir = inWorkDirectory ? m_commands->workDirectory().path() : m_out->path();
   m_host->destination = dir + u'/' + name;
   QVERIFY(writeFile(m_host->destination, "older content"));
   m_commands->generate();
+  if (refused) {
+    QCOMPARE(m_host->warnings, QStringList{"Warning|File could not be created."});
+    QVERIFY(m_host->shown.empty());
+    return;
+  }
 
   QCOMPARE(m_host->shown.size(), size_t(1));
   const QString& text = m_host->shown[0].text;
