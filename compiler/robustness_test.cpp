@@ -207,9 +207,13 @@ TEST_F(ProgramTest, UnreadableFile) {
 
 TEST_F(ProgramTest, DeliverModeWithoutSubsystem) {
   Put("zefrcfg.ini", FullConfig().Text());
+  ::setenv("ZEFR_DEVICE_DIR", (dir_ / "no-device").c_str(), 1);
   Spawned s = Exec({});
   EXPECT_EQ(s.exitCode, 1);
-  EXPECT_TRUE(EndsWith(s.out, "Parsing Successful.\n*** Unable to connect to ZEFR Subsystem!!\n"));
+  EXPECT_TRUE(EndsWith(s.out,
+                       "Parsing Successful.\nOpening ZEFR Subsystem Connection...\n*** Unable to connect to ZEFR "
+                       "Subsystem!!\n   Windows CCode = 0x0000045A (A dynamic link library (DLL) initialization "
+                       "routine failed.)\n\n"));
   EXPECT_FALSE(fs::exists(dir_ / "zefrcfg.bin"));
 }
 

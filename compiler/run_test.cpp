@@ -230,13 +230,16 @@ TEST_F(RunTest, DeliveryFailureExitsOne) {
   EXPECT_NE(r.out.find("Parsing Successful.\n<refused>\n"), std::string::npos);
 }
 
-TEST_F(RunTest, DeliveryStubCannotConnect) {
+TEST_F(RunTest, DeliveryWithoutDeviceCannotConnect) {
   CaptureConsole console;
   std::istringstream in;
   RunHooks hooks;
   hooks.loader = MemoryLoader({{"zefrcfg.ini", FullConfig().Text()}});
+  ::setenv("ZEFR_DEVICE_DIR", (dir_ / "no-device").c_str(), 1);
   EXPECT_EQ(RunZefrCfg({}, console, in, hooks), 1);
-  const std::string tail = "Parsing Successful.\n*** Unable to connect to ZEFR Subsystem!!\n";
+  const std::string tail =
+      "Parsing Successful.\nOpening ZEFR Subsystem Connection...\n*** Unable to connect to ZEFR Subsystem!!\n"
+      "   Windows CCode = 0x0000045A (A dynamic link library (DLL) initialization routine failed.)\n\n";
   EXPECT_EQ(console.Text().substr(console.Text().size() - tail.size()), tail);
 }
 

@@ -1,0 +1,18 @@
+# Fails unless the library's dynamic symbol table defines exactly our two names.
+execute_process(COMMAND nm -D --defined-only ${LIBRARY} OUTPUT_VARIABLE out RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "nm failed on ${LIBRARY}")
+endif()
+string(REGEX MATCHALL "[^\n]+" lines "${out}")
+set(names "")
+foreach(line IN LISTS lines)
+  string(REGEX REPLACE "^[0-9a-fA-F]* *[A-Za-z] " "" name "${line}")
+  # Version nodes of the script show up as absolute symbols; they export no code.
+  if(NOT line MATCHES " A ")
+    list(APPEND names "${name}")
+  endif()
+endforeach()
+list(SORT names)
+if(NOT names STREQUAL "ZefrCommOrdinals;ZefrCommand")
+  message(FATAL_ERROR "unexpected exports: ${names}")
+endif()

@@ -1,0 +1,231 @@
+// Sends the payload through the link library and reports the firmware's verdict.
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "ZefrComm.h"
+#include "delivery.h"
+#include "delivery_messages.h"
+#include "loader.h"
+#include "win_error.h"
+
+namespace zefr {
+
+namespace delivery {
+
+namespace {
+
+constexpr std::uint32_t kPayloadCommandSize = ZEFR_REQUEST_HEADER_SIZE + payload::kImageSize;
+constexpr std::uint8_t kPayloadCommand = 3;
+constexpr std::uint8_t kFailureQuery = 0;
+constexpr std::uint16_t kFailureReplySize = 6;
+
+const char* const kCompletionTexts[] = {
+    nullptr,
+    "Command Not Supported",
+    "Configuration Update Disabled",
+    "Invalid Configuration Parameter",
+    "Incompatible Configuration Format",
+    "Communications Error",
+    "Sensor Error",
+    "Not Enough Memory to Process Request",
+    "Not Enough Resources to Process Request",
+    "Invalid Context",
+    "Invalid Command Packet Size",
+    "Invalid Response Packet Size",
+};
+
+const char* const kKindNames[] = {"Payload Header", "TemperatureMonitor",  "FanMonitor", "VoltageMonitor",
+                                  "TemperatureResponse", "FanController", "Unknown"};
+
+// The firmware names a parameter by its index in its kind's list.
+const char* const kTemperatureMonitorParams[] = {
+    "Enabled", "Usage", "DeviceAddress", "GetReadingCommand", "RelativeReadings", "RelativeConversionFactor",
+    "AccuracyCorrectionSlope", "AccuracyCorrectionOffset", "TimeoutNonCritical", "TimeoutCritical",
+    "TimeoutNonRecoverable", "TemperatureNominal", "TemperatureNonCritical", "TemperatureCritical",
+    "TemperatureNonRecoverable"};
+const char* const kFanMonitorParams[] = {
+    "Enabled", "Usage", "DeviceAddress", "GetAttributesCommand", "GetReadingCommand", "FanSpeedNominal",
+    "FanSpeedNonCritical", "FanSpeedCritical", "FanSpeedNonRecoverable"};
+const char* const kVoltageMonitorParams[] = {
+    "Enabled", "Usage", "DeviceAddress", "GetReadingCommand", "VoltageNominal", "UnderVoltageNonCritical",
+    "UnderVoltageCritical", "UnderVoltageNonRecoverable", "OverVoltageNonCritical", "OverVoltageCritical",
+    "OverVoltageNonRecoverable"};
+const char* const kTemperatureResponseParams[] = {
+    "Enabled", "Usage", "TemperatureMonitor", "SmoothingWindow", "TemperatureLimit", "ProportionalGain",
+    "IntegralGain", "DerivativeGain", "IntegralTimeWindow", "DerivativeTimeWindow", "AllOnTemperature",
+    "AmbientTemperatureMonitor", "AmbientDutyCycleMin", "AmbientTempMin", "AmbientTempRange",
+    "AmbientDutyCycleReduction", "PrimaryFanController"};
+const char* const kFanControllerParams[] = {
+    "Enabled", "Usage", "DeviceAddress", "GetAttributesCommand", "SetConfigurationCommand", "SetSpeedCommand",
+    "GetSpeedCommand",
+    "AssociatedFanSpeedMonitor1", "Fan1SetConfigurationCommand", "Fan1PulsesPerRevolution", "Fan1MinimumRPM",
+    "Fan1DependentMeasurement",
+    "AssociatedFanSpeedMonitor2", "Fan2SetConfigurationCommand", "Fan2PulsesPerRevolution", "Fan2MinimumRPM",
+    "Fan2DependentMeasurement",
+    "AssociatedFanSpeedMonitor3", "Fan3SetConfigurationCommand", "Fan3PulsesPerRevolution", "Fan3MinimumRPM",
+    "Fan3DependentMeasurement",
+    "AssociatedFanSpeedMonitor4", "Fan4SetConfigurationCommand", "Fan4PulsesPerRevolution", "Fan4MinimumRPM",
+    "Fan4DependentMeasurement",
+    "PhysicalControllerIndex", "MinOffMode", "DutyCycleMin", "DutyCycleOn", "DutyCycleMax", "SignalInvert",
+    "SignalFrequency", "SpinUpTime",
+    "TempResponse1Weighting", "TempResponse2Weighting", "TempResponse3Weighting", "TempResponse4Weighting",
+    "TempResponse5Weighting", "TempResponse6Weighting", "TempResponse7Weighting", "TempResponse8Weighting",
+    "TempResponse9Weighting", "TempResponse10Weighting", "TempResponse11Weighting",
+    "TempResponse12Weighting"};
+
+struct ParamList {
+  const char* const* names;
+  std::size_t count;
+};
+
+template <std::size_t N>
+constexpr ParamList List(const char* const (&names)[N]) {
+  return {names, N};
+}
+
+// By kind code; the payload header and "Unknown" have no parameters.
+constexpr ParamList kParamLists[] = {
+    {nullptr, 0},
+    List(kTemperatureMonitorParams),
+    List(kFanMonitorParams),
+    List(kVoltageMonitorParams),
+    List(kTemperatureResponseParams),
+    List(kFanControllerParams),
+    {nullptr, 0},
+};
+
+// The held binding to the link library for one delivery.
+class Binding {
+ public:
+  ~Binding() { Unload(); }
+
+  // Loads the library and binds ordinal 1; false with the last error set.
+  bool Load() {
+    library_ = loader::Load(loader::kLinkLibraryFile);
+    if (library_ != nullptr) {
+      entry_ = reinterpret_cast<ZefrCommandProc>(loader::EntryByOrdinal(library_, 1));
+    }
+    if (library_ == nullptr || entry_ == nullptr) {
+      loadError_ = win::LastError();
+      if (library_ != nullptr) loader::Free(library_);
+      library_ = nullptr;
+      entry_ = nullptr;
+      win::SetLastError(loadError_);
+      return false;
+    }
+    return true;
+  }
+
+  void Unload() {
+    if (library_ != nullptr) loader::Free(library_);
+    library_ = nullptr;
+    entry_ = nullptr;
+  }
+
+  ZefrBool Call(const std::uint8_t* request, std::uint32_t requestLength, std::uint8_t* response,
+                std::uint32_t responseLength) {
+    if (entry_ == nullptr) {
+      win::SetLastError(loadError_);
+      return 0;
+    }
+    ZefrBool ok = entry_(request, requestLength, response, responseLength);
+    if (!ok) loader::AdoptLastError(library_);
+    return ok;
+  }
+
+ private:
+  loader::Library* library_ = nullptr;
+  ZefrCommandProc entry_ = nullptr;
+  std::uint32_t loadError_ = 0;
+};
+
+}  // namespace
+
+void Report(Console& out, int code, Subject subject) {
+  // Anything printed could change these, so they are taken first.
+  const std::uint32_t lastError = win::LastError();
+  const int errorNumber = errno;
+
+  if (code == kSystemFailure) {
+    out.Format("*** Unable to %s ZEFR Subsystem!!\n", subject == Subject::kConnect ? "connect to" : "communicate with");
+    if (lastError != 0) {
+      std::string text = win::SystemMessage(lastError);
+      if (text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0) {
+        text.resize(text.size() - 2);
+      } else if (!text.empty() && text.back() == '\n') {
+        text.pop_back();
+      }
+      if (text.empty()) text = "Unknown error";
+      out.Format("   Windows CCode = 0x%08X (%s)\n", lastError, text.c_str());
+    }
+  } else if (code == kLibraryFailure) {
+    out.Line("*** Unable to allocate buffer for ZEFR Subsystem communications!!");
+    if (errorNumber != 0) out.Format("   ERRNO = %d (%s)\n", errorNumber, std::strerror(errorNumber));
+  } else if (code >= 1 && code <= 11) {
+    out.Format("*** ZEFR Subsystem rejected request!!\n   ZEFR CCode = 0x%04X (%s)\n", code, kCompletionTexts[code]);
+  } else {
+    out.Format("*** ZEFR Subsystem rejected request!!\n   ZEFR CCode = 0x%04X (Unknown Error)\n", code);
+  }
+  out.Format("\n");
+}
+
+void PrintFailingEntity(Console& out, std::uint16_t word) {
+  const int kind = (word >> 1) & 7;
+  if ((word & 1) == 0 || kind == 7) return;
+  const int instance = (word >> 4) & 15;
+  const std::size_t param = (word >> 8) & 63;
+  const ParamList& list = kParamLists[kind];
+  out.Format("    Failing Entity:    %s%d\n", kKindNames[kind], instance + 1);
+  out.Format("    Failing Parameter: %s\n\n", param < list.count ? list.names[param] : "Unknown");
+}
+
+}  // namespace delivery
+
+bool DeliverPayload(const PayloadImage& image, Console& out) {
+  using namespace delivery;
+  out.Line("Opening ZEFR Subsystem Connection...");
+  Binding binding;
+  if (!binding.Load()) {
+    Report(out, kSystemFailure, Subject::kConnect);
+    return false;
+  }
+  errno = 0;
+  auto* request = static_cast<std::uint8_t*>(std::calloc(kPayloadCommandSize, 1));
+  if (request == nullptr) {
+    Report(out, kLibraryFailure, Subject::kAllocate);
+    return false;
+  }
+  request[0] = kPayloadCommand;
+  request[1] = static_cast<std::uint8_t>(payload::kImageSize);
+  request[2] = static_cast<std::uint8_t>(payload::kImageSize >> 8);
+  request[3] = 1;
+  request[4] = 0;
+  std::memcpy(request + ZEFR_REQUEST_HEADER_SIZE, image.bytes.data(), payload::kImageSize);
+
+  out.Line("Communicating Payload to ZEFR Subsystem...");
+  bool accepted = false;
+  std::uint8_t code = 0;
+  if (!binding.Call(request, kPayloadCommandSize, &code, 1)) {
+    Report(out, kSystemFailure, Subject::kCommunicate);
+  } else if (code == 0) {
+    out.Line("Payload Accepted.\n");
+    accepted = true;
+  } else {
+    Report(out, code, Subject::kCommunicate);
+    const std::uint8_t query[ZEFR_REQUEST_HEADER_SIZE] = {kFailureQuery, 0, 0, kFailureReplySize, 0};
+    // Zeroed, so a short answer reads as "no information" rather than stale bytes.
+    std::uint8_t reply[kFailureReplySize] = {};
+    if (!binding.Call(query, sizeof query, reply, sizeof reply)) {
+      Report(out, kSystemFailure, Subject::kCommunicate);
+    } else {
+      PrintFailingEntity(out, static_cast<std::uint16_t>(reply[4] | (reply[5] << 8)));
+    }
+  }
+  std::free(request);
+  return accepted;
+}
+
+}  // namespace zefr
