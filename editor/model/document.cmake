@@ -1,0 +1,20 @@
+# The configuration document, value checking and the rules that keep the
+# rows consistent: standard library only, tested without a window.
+add_library(zefr_document STATIC
+  CheckRun.cpp
+  ConfigurationDocument.cpp
+  MemoryRows.cpp
+  TreeRules.cpp
+  ValueCheck.cpp
+  WorkingPaths.cpp)
+target_include_directories(zefr_document PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_libraries(zefr_document PUBLIC zefr_schema zefr_inifile)
+
+add_executable(zefr_document_test
+  CheckRun_test.cpp
+  ConfigurationDocument_test.cpp)
+target_link_libraries(zefr_document_test PRIVATE zefr_document GTest::gtest_main)
+target_compile_definitions(zefr_document_test PRIVATE
+  ZEFR_RES_DIR="${PROJECT_SOURCE_DIR}/editor/res")
+gtest_discover_tests(zefr_document_test)
+set_target_properties(zefr_document zefr_document_test PROPERTIES AUTOMOC OFF AUTORCC OFF)
