@@ -38,6 +38,7 @@ for t in "${targets[@]}"; do
   IFS=: read -r name folder maxlen <<<"$t"
   work="$out/corpus/$name"
   findings="$out/findings/$name"
+  rm -rf "$findings"
   mkdir -p "$work" "$findings"
   seeds=("fuzz/$folder/corpus" "fuzz/$folder/regressions")
   case "$folder" in compiler | inifile | document) seeds+=("$out/seeds/ini") ;; esac

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <set>
@@ -76,10 +77,13 @@ std::string Slurp(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-char g_dir[] = "/tmp/zefr_document_fuzz_XXXXXX";
+// In memory where there is such a file system: every save syncs the file to disk.
+char g_dir[64];
 
 const std::string& Scratch() {
   static const std::string path = [] {
+    std::strcpy(g_dir, ::access("/dev/shm", W_OK) == 0 ? "/dev/shm/zefr_document_fuzz_XXXXXX"
+                                                         : "/tmp/zefr_document_fuzz_XXXXXX");
     Check(::mkdtemp(g_dir) != nullptr);
     std::atexit([] {
       ::unlink((std::string(g_dir) + "/cfg.ini").c_str());
