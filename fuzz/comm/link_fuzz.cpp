@@ -161,7 +161,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // A request packet from the input: header, data, and the caller's buffer size.
   std::vector<std::uint8_t> request(std::min<std::size_t>(script.U16() % 4096, size));
   script.Fill(request.data(), request.size());
-  const std::uint32_t responseLength = (script.U8() & 1) ? script.U16() : (request.size() >= 5 ? request[3] | (request[4] << 8) : 0);
+  const std::uint32_t asked = request.size() >= 5 ? request[3] | (request[4] << 8) : 0;
+  const std::uint32_t responseLength = (script.U8() & 1) ? script.U16() : asked;
   // Exactly as long as asked, so a write past it is caught.
   std::vector<std::uint8_t> response(responseLength);
   const bool valid = zefr::comm::CheckRequest(request.data(), static_cast<std::uint32_t>(request.size()),
