@@ -105,16 +105,10 @@ bool ConfirmOverwrite(const std::string& path, Console& out, std::istream& in) {
   }
 }
 
-bool FileOpensForReading(const std::string& path) {
-  std::FILE* f = std::fopen(path.c_str(), "r");
-  if (!f) return false;
-  std::fclose(f);
-  return true;
-}
-
-// The INI file must open for reading; a directory opens on POSIX but cannot
-// be read, so it fails here with its own reason.
-bool TestOpenIni(const std::string& path, int& error) {
+// Opens path for reading as a test. A directory opens on POSIX but cannot be
+// read, so it fails here with its own reason, as it does where the program
+// came from.
+bool TestOpenForReading(const std::string& path, int& error) {
   std::FILE* f = std::fopen(path.c_str(), "r");
   if (!f) {
     error = errno;
@@ -128,6 +122,11 @@ bool TestOpenIni(const std::string& path, int& error) {
   }
   std::fclose(f);
   return ok;
+}
+
+bool FileOpensForReading(const std::string& path) {
+  int ignored = 0;
+  return TestOpenForReading(path, ignored);
 }
 
 }  // namespace
@@ -171,7 +170,7 @@ int RunZefrCfg(const std::vector<std::string>& args, Console& out, std::istream&
   int error = 0;
   std::string ignored;
   const bool opens = hooks.loader ? (hooks.loader(o.iniPath, ignored) || ((error = ENOENT), false))
-                                  : TestOpenIni(o.iniPath, error);
+                                  : TestOpenForReading(o.iniPath, error);
   if (!opens) {
     out.Format("Unable to open INI file \"%s\", cond = \"%s\"!!\n\n", o.iniPath.c_str(), std::strerror(error));
     return 1;

@@ -254,6 +254,18 @@ TEST_F(RunTest, PayloadFileCannotBeOpened) {
             std::string::npos);
 }
 
+// Only a file that can be read counts as an existing payload file: a
+// directory is not offered for overwriting, its open simply fails.
+TEST_F(RunTest, DirectoryIsNotPromptedFor) {
+  fs::create_directory("dir.bin");
+  for (const char* answer : {"", "y\n", "n\n"}) {
+    EXPECT_EQ(Run({"my.ini", "-w", "dir.bin"}, answer), 1) << answer;
+    EXPECT_EQ(out_.substr(out_.find("Parsing Successful.\n")),
+              "Parsing Successful.\nUnable to open Payload file \"dir.bin\", cond = \"Is a directory\"!!\n\n")
+        << answer;
+  }
+}
+
 // A write that stops half way must leave the old payload file as it was.
 ssize_t FailAfter1000(int fd, const void* data, size_t size) {
   static thread_local size_t written = 0;

@@ -289,6 +289,7 @@ TEST_F(Document, ReportLines) {
   Choose(kTm1, "Enabled");
   Choose(kTr1, "Enabled");
   Choose(kTm1Device, "Other Pell Bus Device (custom)");
+  static const std::string longComment(300, 'c');
   const ReportCase cases[] = {
       {"hex too long and out of range", kTm1Address, "0x1FF",
        "Temperature Monitors 1\xC2\xBB" "Device Address: Value out of range (0, 255). "
@@ -302,7 +303,7 @@ TEST_F(Document, ReportLines) {
       {"real in range", kTr1Gain, "0.3", ""},
       {"real below range", kTr1Reduction, "-0.2",
        "Temperature Response Units 1\xC2\xBB" "Ambient Duty Cycle Reduction: Value out of range (-3.00, -0.30). \r\n"},
-      {"comments of any length", 1016, std::string(300, 'c').c_str(), ""},
+      {"comments of any length", 1016, longComment.c_str(), ""},
   };
   for (const ReportCase& c : cases) {
     SCOPED_TRACE(c.name);

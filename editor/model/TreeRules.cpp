@@ -298,7 +298,8 @@ void ConfigurationDocument::RefreshReferenced(ParameterId id) {
       // The value stays; it shows as bad data until the instance is back.
       if (wasSelected) ShowBadData(dep, *row, stored);
     }
-    Refresh(dep);
+    // A disabled instance refreshes all its rows when it is switched on.
+    if (InstanceEnabled(dep)) Refresh(dep);
     Check(dep);
   }
 }

@@ -43,7 +43,7 @@ bool IsNumericType(ParameterAttributes type) {
 
 }  // namespace
 
-std::string LowerAscii(std::string_view text) {
+std::string LowerKey(std::string_view text) {
   std::string lower(text);
   for (char& c : lower)
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
@@ -196,7 +196,7 @@ void ParameterSchema::BuildReverseMaps(Slot& slot) {
   const std::vector<ParameterOption>& options = slot.descriptor.options;
   for (int i = 0; i < static_cast<int>(options.size()); ++i) {
     const ParameterOption& o = options[i];
-    slot.byStored.emplace(o.stored.empty() ? std::string(kBlankOption) : LowerAscii(o.stored), i);
+    slot.byStored.emplace(o.stored.empty() ? std::string(kBlankOption) : LowerKey(o.stored), i);
     slot.byDisplay.emplace(o.display.empty() ? std::string(kBlankOption) : o.display, i);
   }
 }
@@ -273,7 +273,7 @@ const ParameterDescriptor* ParameterSchema::Descriptor(ParameterId id) const {
 std::optional<int> ParameterSchema::OptionOfStored(ParameterId id, std::string_view text) const {
   const Slot* slot = Find(id);
   if (slot == nullptr) return std::nullopt;
-  const auto it = slot->byStored.find(text.empty() ? std::string(kBlankOption) : LowerAscii(text));
+  const auto it = slot->byStored.find(text.empty() ? std::string(kBlankOption) : LowerKey(text));
   if (it == slot->byStored.end()) return std::nullopt;
   return it->second;
 }
@@ -385,7 +385,7 @@ bool ParameterSchema::SetExtraOption(ParameterId id, std::string_view stored,
   const int index = slot->descriptor.OptionCount();
   slot->extra = ParameterOption{std::string(stored), std::string(display), 0};
   // emplace: a text a real option already owns keeps pointing at that option.
-  slot->byStored.emplace(stored.empty() ? std::string(kBlankOption) : LowerAscii(stored), index);
+  slot->byStored.emplace(stored.empty() ? std::string(kBlankOption) : LowerKey(stored), index);
   slot->byDisplay.emplace(display.empty() ? std::string(kBlankOption) : std::string(display),
                           index);
   return true;
@@ -400,7 +400,7 @@ bool ParameterSchema::RemoveExtraOption(ParameterId id) {
     if (it != map.end() && it->second == index) map.erase(it);
   };
   const ParameterOption& extra = *slot->extra;
-  drop(slot->byStored, extra.stored.empty() ? std::string(kBlankOption) : LowerAscii(extra.stored));
+  drop(slot->byStored, extra.stored.empty() ? std::string(kBlankOption) : LowerKey(extra.stored));
   drop(slot->byDisplay, extra.display.empty() ? std::string(kBlankOption) : extra.display);
   slot->extra.reset();
   return true;

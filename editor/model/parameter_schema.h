@@ -212,6 +212,6 @@ class ParameterSchema {
 };
 
 // Lower-cases ASCII letters, as the reverse maps compare.
-std::string LowerAscii(std::string_view text);
+std::string LowerKey(std::string_view text);
 
 }  // namespace zefr

@@ -205,6 +205,7 @@ void CMainConfigDialog::buildMenu() {
   add(help, cmd::kUserGuide, "User &Guide\tF1");
   help->addSeparator();
   add(help, cmd::kAbout, "&About...");
+  for (const int id : {cmd::kGeneratePayload, cmd::kSendToFirmware}) updateCommandUi(m_commands[id], id);
   setMenuBar(bar);
 }
 

@@ -193,6 +193,31 @@ class MainWindowTest : public QObject {
     }
   }
 
+  // Typing is bounded by the field's length: a hex byte takes two digits after its "0x".
+  void typingIsBoundedByTheLength() {
+    dialog->show();
+    QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+    choose(3000, "Enabled");
+    choose(3002, "Other Pell Bus Device (custom)");
+    const struct {
+      int id;
+      const char* keys;
+      const char* shown;
+    } cases[] = {
+        {3003, "4c", "0x4C"},        // FanMonitor1 DeviceAddress
+        {3003, "4c7", "0x4C"},
+        {3006, "1234567", "123456"},  // FanSpeedNominal, six digits
+    };
+    for (const auto& c : cases) {
+      auto* row = static_cast<CParamEditItem*>(item(c.id));
+      row->setText(QString());
+      dialog->tree()->setFocusedItem(row);
+      row->activate();
+      QTest::keyClicks(row->lineEdit(), QString::fromLatin1(c.keys));
+      QCOMPARE(row->text(), QString::fromLatin1(c.shown));
+    }
+  }
+
   void enablingTemperatureMonitor3() {
     choose(1000, "Enabled");
     choose(1100, "Enabled");
@@ -344,6 +369,11 @@ class MainWindowTest : public QObject {
     QVERIFY(dialog->isVisible());
     QCOMPARE(prompts->log.last(), QStringLiteral("ask:Warning:Current configuration has not been saved. "
                                                  "Save before quitting?"));
+    // The toolbar's Quit asks the same question.
+    prompts->answers = {EditorPrompts::Answer::Cancel};
+    dialog->onCommand(cmd::kOk);
+    QVERIFY(dialog->isVisible());
+    QCOMPARE(prompts->log.count(), 2);
     // Yes, then the file dialog cancelled: the work stays on screen.
     prompts->answers = {EditorPrompts::Answer::Yes};
     QVERIFY(!dialog->close());

@@ -185,7 +185,10 @@ void CTreeRows::BuildRow(CParamTree& tree, zefr::ConfigurationDocument& doc, Par
     AsCombo(item)->createEditor(type == attr::kEntityReference ? uint32_t{kComboSorted} : 0u);
   } else if (type != attr::kHeading) {
     const uint32_t style = type == 0x010 ? uint32_t{kEditWantReturn | kEditAutoVScroll} : 0u;
-    AsEdit(item)->createEditor(InputFlags(type), style, d->maxLength == 0 ? -1 : d->maxLength);
+    // A hex byte's limit counts its digits; the box also holds the "0x" before them.
+    int limit = d->maxLength == 0 ? -1 : d->maxLength;
+    if (type == attr::kHexByte && limit > 0) limit += 2;
+    AsEdit(item)->createEditor(InputFlags(type), style, limit);
   }
   if (static_cast<std::size_t>(id) >= m_rows.size()) return;
   m_rows[static_cast<std::size_t>(id)] = std::make_unique<CTreeRow>(item);

@@ -75,13 +75,13 @@ std::uint8_t CheckPayload(const std::uint8_t* data, std::size_t length, std::uin
   return kCodeAccepted;
 }
 
-bool Settings::Apply(const std::string& spec, std::string& error) {
-  std::string key = spec;
+bool Settings::Apply(const std::string& setting, std::string& error) {
+  std::string key = setting;
   std::string value;
   long count = -1;
   if (auto at = key.find('@'); at != std::string::npos) {
     if (!ParseNumber(key.substr(at + 1), count) || count < 1) {
-      error = "bad count in \"" + spec + "\"";
+      error = "bad count in \"" + setting + "\"";
       return false;
     }
     key.resize(at);

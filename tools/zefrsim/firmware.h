@@ -51,7 +51,7 @@ struct Settings {
 
   // Applies one "key[=value][@count]" setting; false with `error` set when it
   // is not understood. "reset" clears every fault.
-  bool Apply(const std::string& spec, std::string& error);
+  bool Apply(const std::string& setting, std::string& error);
 };
 
 // What to do with one incoming message.

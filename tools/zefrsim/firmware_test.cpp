@@ -80,7 +80,7 @@ TEST(CheckPayload, FindsTheFirstBadHeader) {
 
 TEST(Settings, Apply) {
   struct Case {
-    const char* spec;
+    const char* setting;
     bool ok;
   } cases[] = {{"ccode=5", true},  {"ccode=256", false}, {"delay=1500@1", true}, {"delay", false},
                {"drop@0", false},  {"drop@2", true},     {"maxlen=16", true},    {"entity=0x1D27", true},
@@ -88,8 +88,8 @@ TEST(Settings, Apply) {
   for (const Case& c : cases) {
     Settings s;
     std::string error;
-    EXPECT_EQ(s.Apply(c.spec, error), c.ok) << c.spec;
-    EXPECT_EQ(error.empty(), c.ok) << c.spec;
+    EXPECT_EQ(s.Apply(c.setting, error), c.ok) << c.setting;
+    EXPECT_EQ(error.empty(), c.ok) << c.setting;
   }
   Settings s;
   std::string error;
@@ -160,7 +160,7 @@ TEST_F(FirmwareTest, AnswersAsLongAsAskedAndNotAtAllForNothing) {
 
 TEST_F(FirmwareTest, InjectedFaults) {
   struct Case {
-    const char* spec;
+    const char* setting;
     Reply::Action action;
     std::size_t length;
     long delay;
@@ -174,17 +174,17 @@ TEST_F(FirmwareTest, InjectedFaults) {
   };
   for (const Case& c : cases) {
     std::string error;
-    ASSERT_TRUE(fw.settings().Apply(c.spec, error)) << c.spec;
+    ASSERT_TRUE(fw.settings().Apply(c.setting, error)) << c.setting;
     Reply r = fw.Request(Request(0, 6, {}));
-    EXPECT_EQ(r.action, c.action) << c.spec;
+    EXPECT_EQ(r.action, c.action) << c.setting;
     if (c.action == Reply::Action::kSend) {
-      EXPECT_EQ(r.bytes.size(), c.length) << c.spec;
+      EXPECT_EQ(r.bytes.size(), c.length) << c.setting;
     }
-    EXPECT_EQ(r.delayMs, c.delay) << c.spec;
+    EXPECT_EQ(r.delayMs, c.delay) << c.setting;
     // One occasion only: the next answer is plain.
     Reply next = fw.Request(Request(0, 6, {}));
-    EXPECT_EQ(next.action, Reply::Action::kSend) << c.spec;
-    EXPECT_EQ(next.bytes.size(), 6u) << c.spec;
+    EXPECT_EQ(next.action, Reply::Action::kSend) << c.setting;
+    EXPECT_EQ(next.bytes.size(), 6u) << c.setting;
   }
 }
 

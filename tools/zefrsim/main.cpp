@@ -35,9 +35,9 @@ void Usage(std::FILE* to) {
       "  --long N           answer N bytes long\n"
       "  --close            close the connection instead of answering\n"
       "  --refuse-connect   close the connection on every connect request\n"
-      "  --fault SPEC       any setting as KEY[=VALUE][@N]: ccode, entity, delay, drop, short,\n"
+      "  --fault SETTING    any setting as KEY[=VALUE][@N]: ccode, entity, delay, drop, short,\n"
       "                     long, close, refuse, maxlen, echo, reset\n"
-      "A connection whose first message is \"zefrsim: SPEC...\" changes settings while running\n"
+      "A connection whose first message is \"zefrsim: SETTING...\" changes settings while running\n"
       "and is answered with the counters (\"zefrsim: stats\" only reads them).\n",
       to);
 }
@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
   std::string store = "zefrsim-payload.bin";
   std::string logPath;
   bool quiet = false;
-  std::vector<std::string> specs;
+  std::vector<std::string> settingList;
 
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
@@ -76,25 +76,25 @@ int main(int argc, char** argv) {
     } else if (a == "--quiet") {
       quiet = true;
     } else if (a == "--max-length") {
-      specs.push_back("maxlen=" + value());
+      settingList.push_back("maxlen=" + value());
     } else if (a == "--ccode") {
-      specs.push_back("ccode=" + value());
+      settingList.push_back("ccode=" + value());
     } else if (a == "--entity") {
-      specs.push_back("entity=" + value());
+      settingList.push_back("entity=" + value());
     } else if (a == "--delay") {
-      specs.push_back("delay=" + value());
+      settingList.push_back("delay=" + value());
     } else if (a == "--short") {
-      specs.push_back("short=" + value());
+      settingList.push_back("short=" + value());
     } else if (a == "--long") {
-      specs.push_back("long=" + value());
+      settingList.push_back("long=" + value());
     } else if (a == "--drop") {
-      specs.push_back("drop");
+      settingList.push_back("drop");
     } else if (a == "--close") {
-      specs.push_back("close");
+      settingList.push_back("close");
     } else if (a == "--refuse-connect") {
-      specs.push_back("refuse");
+      settingList.push_back("refuse");
     } else if (a == "--fault") {
-      specs.push_back(value());
+      settingList.push_back(value());
     } else {
       std::fprintf(stderr, "zefrsim: unknown option %s\n", a.c_str());
       Usage(stderr);
@@ -107,7 +107,7 @@ int main(int argc, char** argv) {
   }
 
   zefrsim::Firmware firmware(store);
-  for (const std::string& s : specs) {
+  for (const std::string& s : settingList) {
     std::string error;
     if (!firmware.settings().Apply(s, error)) {
       std::fprintf(stderr, "zefrsim: %s\n", error.c_str());
