@@ -29,7 +29,12 @@ class StdoutConsole : public Console {
   void Flush() override { std::fflush(stdout); }
 
  protected:
-  void Write(std::string_view bytes) override { std::fwrite(bytes.data(), 1, bytes.size(), stdout); }
+  // Pushed out at once even into a pipe, so the editor can show a delivery's
+  // progress while the link library retries.
+  void Write(std::string_view bytes) override {
+    std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+    std::fflush(stdout);
+  }
 };
 
 // Keeps everything printed, for tests and benchmarks.

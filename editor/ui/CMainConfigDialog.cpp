@@ -19,6 +19,8 @@
 
 #include "EditorPrompts.h"
 #include "command_ids.h"
+#include "extract_resource.h"
+#include "payload_commands.h"
 
 using zefr::FormFactor;
 using zefr::ParameterId;
@@ -37,7 +39,6 @@ const char* const kNoDataText =
     "this point will be inserted into this file unless you choose another file to load, or "
     "create a new configuration.";
 const char* const kQuitText = "Current configuration has not been saved. Save before quitting?";
-const char* const kNewIniName = "2345-6789-0123-4567-8901.ini";
 const char* const kUserGuide = "ZEFRCT_GUI_ug.pdf";
 
 constexpr int kAtxResource = 144;
@@ -86,6 +87,39 @@ QIcon MakeIcon() {
 
 }  // namespace
 
+class CMainConfigDialog::PayloadHost : public PayloadCommandHost {
+ public:
+  explicit PayloadHost(CMainConfigDialog& window) : m_window(window) {}
+  QWidget* owner() override { return &m_window; }
+  void updateData(bool save) override { m_window.transferData(save); }
+  QString collectErrorReport() override {
+    const std::string& report = m_window.m_doc->CollectErrorReport();
+    m_window.repaintTree();
+    return Q(report);
+  }
+  void writeConfiguration(const QString& path) override {
+    // Every key, as into a new file: the incremental Save would leave out the
+    // keys that hold their defaults. A failure shows in the compiler's report.
+    std::string ignored;
+    m_window.m_doc->Write(path.toStdString(), zefr::WriteMode::SaveAs, &ignored);
+  }
+  int showStatus(CStatusDialog::Mode mode, const QString& text) override {
+    return m_window.m_prompts->showStatus(&m_window, mode, text);
+  }
+  QString choosePayloadFile(const QString& title, const QString& filterList, const QString& initialName) override {
+    return m_window.m_prompts->saveFileName(&m_window, title, filterList, initialName);
+  }
+  bool askYesNo(const QString& caption, const QString& text) override {
+    return m_window.m_prompts->askYesNo(&m_window, caption, text);
+  }
+  void warn(const QString& caption, const QString& text) override {
+    m_window.m_prompts->warn(&m_window, caption, text);
+  }
+
+ private:
+  CMainConfigDialog& m_window;
+};
+
 CMainConfigDialog::CMainConfigDialog(EditorPrompts* prompts, QWidget* parent)
     : CAltDialog(parent), m_prompts(prompts) {
   if (m_prompts == nullptr) {
@@ -116,10 +150,14 @@ CMainConfigDialog::CMainConfigDialog(EditorPrompts* prompts, QWidget* parent)
     m_formFactorButtons[i]->setFocusPolicy(Qt::NoFocus);
   }
   m_doc = std::make_unique<zefr::ConfigurationDocument>(m_schema, m_rows);
+  m_payloadHost = std::make_unique<PayloadHost>(*this);
+  m_payload = std::make_unique<CPayloadCommands>(*m_payloadHost);
   initDialog();
 }
 
 CMainConfigDialog::~CMainConfigDialog() {
+  // The temporary files go first.
+  m_payload.reset();
   // The tree's rows go before the document that points at them.
   delete m_tree;
   m_tree = nullptr;
@@ -131,9 +169,8 @@ void CMainConfigDialog::fillStrings() {
       {cmd::kLoadIni, "Load a configuration from an INI File\nLoad INI File"},
       {cmd::kSaveIni, "Save all data to the current INI File\nSave INI File"},
       {cmd::kSaveIniAs, "Save all data to an INI File of a new name\nSave INI File As"},
-      {cmd::kGeneratePayload,
-       "Generate the configuration payload file of the current configuration\nGenerate Payload"},
-      {cmd::kSendToFirmware, "Send the current configuration to the firmware\nSend to Firmware"},
+      {cmd::kGeneratePayload, "Save all data to a binary payload file\nGenerate Configuration Payload"},
+      {cmd::kSendToFirmware, "Send configured settings to firmware\nSend Configuration to Firmware"},
       {cmd::kExit, "Quit the application; prompts to save the configuration\nExit"},
       {cmd::kViewStatusBar, "Show or hide the status bar\nToggle Status Bar"},
       {cmd::kViewToolBar, "Show or hide the toolbar\nToggle Toolbar"},
@@ -205,7 +242,6 @@ void CMainConfigDialog::buildMenu() {
   add(help, cmd::kUserGuide, "User &Guide\tF1");
   help->addSeparator();
   add(help, cmd::kAbout, "&About...");
-  for (const int id : {cmd::kGeneratePayload, cmd::kSendToFirmware}) updateCommandUi(m_commands[id], id);
   setMenuBar(bar);
 }
 
@@ -244,8 +280,8 @@ bool CMainConfigDialog::onCommand(int id) {
     case cmd::kLoadIni: openDocument(); return true;
     case cmd::kSaveIni: save(); return true;
     case cmd::kSaveIniAs: saveAs(); return true;
-    case cmd::kGeneratePayload:
-    case cmd::kSendToFirmware: return true;  // not available yet
+    case cmd::kGeneratePayload: m_payload->generate(); return true;
+    case cmd::kSendToFirmware: m_payload->send(); return true;
     case cmd::kExit: close(); return true;
     case cmd::kExpandAll: expandAll(); return true;
     case cmd::kCollapseAll: collapseAll(); return true;
@@ -265,10 +301,7 @@ bool CMainConfigDialog::onCommand(int id) {
   }
 }
 
-void CMainConfigDialog::updateCommandUi(QAction* action, int id) {
-  if (id == cmd::kGeneratePayload || id == cmd::kSendToFirmware) action->setEnabled(false);
-  CAltDialog::updateCommandUi(action, id);
-}
+void CMainConfigDialog::updateCommandUi(QAction* action, int id) { CAltDialog::updateCommandUi(action, id); }
 
 bool CMainConfigDialog::transferData(bool save) {
   if (save) {
@@ -342,11 +375,7 @@ void CMainConfigDialog::closeEvent(QCloseEvent* e) {
 }
 
 void CMainConfigDialog::ExtractResource(const QString& type, int id, const QString& path) {
-  QFile resource(QStringLiteral(":/%1/%2").arg(type).arg(id));
-  if (!resource.open(QIODevice::ReadOnly)) return;
-  QFile out(path);
-  if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) return;
-  out.write(resource.readAll());
+  zefr::ExtractResource(type, id, path);
 }
 
 void CMainConfigDialog::loadFile(const QString& path) {
@@ -364,7 +393,9 @@ void CMainConfigDialog::newDocument() {
   QApplication::setOverrideCursor(Qt::WaitCursor);
   m_doc->SetFormFactor(*chosen);
   m_doc->ResetToDefaults();
-  const QString temp = Q(m_paths.temp.Joined()) + QString::fromLatin1(kNewIniName);
+  // The defaults pass through the temporary INI file of the private work directory.
+  zefr::WorkDirectory& work = m_payload->workDirectory();
+  const QString temp = work.ensure() ? work.iniPath() : QString();
   if (*chosen == FormFactor::Custom) {
     m_doc->SetFlags(zefr::kUntitledFlag);
   } else {

@@ -17,6 +17,8 @@
 class QPushButton;
 class QRadioButton;
 class EditorPrompts;
+class CPayloadCommands;
+class PayloadCommandHost;
 
 class CMainConfigDialog : public CAltDialog, public ParamTreeOwner {
   Q_OBJECT
@@ -57,6 +59,8 @@ class CMainConfigDialog : public CAltDialog, public ParamTreeOwner {
   zefr::WorkingPaths& paths() { return m_paths; }
   QRadioButton* formFactorButton(int index) const { return m_formFactorButtons[index]; }
   QAction* command(int id) const;
+  // Generate Configuration Payload and Send Configuration to Firmware.
+  CPayloadCommands& payloadCommands() { return *m_payload; }
 
   // Copies a resource of the program ("INIFILE", 144) into a file; a missing
   // resource or a file that cannot be made is skipped.
@@ -96,4 +100,8 @@ class CMainConfigDialog : public CAltDialog, public ParamTreeOwner {
   std::unique_ptr<zefr::ConfigurationDocument> m_doc;
   CParamTree* m_tree = nullptr;
   std::map<int, QAction*> m_commands;
+  // What Generate and Send need of this window.
+  class PayloadHost;
+  std::unique_ptr<PayloadCommandHost> m_payloadHost;
+  std::unique_ptr<CPayloadCommands> m_payload;
 };

@@ -17,6 +17,7 @@
 #include "EditorPrompts.h"
 #include "command_ids.h"
 #include "param_items.h"
+#include "payload_commands.h"
 
 using zefr::FormFactor;
 
@@ -30,6 +31,10 @@ class ScriptedPrompts : public EditorPrompts {
     const Answer a = answers.front();
     answers.pop_front();
     return a;
+  }
+  bool askYesNo(QWidget*, const QString& caption, const QString& text) override {
+    log << "yesno:" + caption + ":" + text;
+    return yes;
   }
   void inform(QWidget*, const QString& caption, const QString&) override { log << "inform:" + caption; }
   void warn(QWidget*, const QString& caption, const QString& text) override { log << "warn:" + caption + ":" + text; }
@@ -62,6 +67,7 @@ class ScriptedPrompts : public EditorPrompts {
   QString openPath;
   std::deque<QString> savePaths;
   int statusAnswer = 1;
+  bool yes = true;
   std::vector<CStatusDialog::Mode> statusModes;
   QString statusText, lastFormFactorText, opened;
   QStringList log;
@@ -142,10 +148,16 @@ class MainWindowTest : public QObject {
     QCOMPARE(root->child(0)->child(2)->label(), QStringLiteral("Temperature Monitor 3"));
     QCOMPARE(root->child(0)->child(0)->childCount(), 16);
     QCOMPARE(dialog->minimumSize(), QSize(325, 450));
-    // Generating and sending come later; their commands stay off for now.
-    QAction* generate = dialog->command(cmd::kGeneratePayload);
-    dialog->updateCommandUi(generate, cmd::kGeneratePayload);
-    QVERIFY(!generate->isEnabled());
+    // Generating and sending have no enabling rule: always available.
+    for (const int id : {cmd::kGeneratePayload, cmd::kSendToFirmware}) {
+      QAction* action = dialog->command(id);
+      dialog->updateCommandUi(action, id);
+      QVERIFY(action->isEnabled());
+    }
+    QCOMPARE(dialog->loadString(cmd::kGeneratePayload),
+             QStringLiteral("Save all data to a binary payload file\nGenerate Configuration Payload"));
+    QCOMPARE(dialog->loadString(cmd::kSendToFirmware),
+             QStringLiteral("Send configured settings to firmware\nSend Configuration to Firmware"));
   }
 
   void newWithCustomOrAtx() {
@@ -484,6 +496,57 @@ class MainWindowTest : public QObject {
 #else
     QSKIP("zefrcfg is not built");
 #endif
+  }
+
+  // Generate writes the document as it stands and compiles it with the embedded
+  // compiler; the document keeps its name and flags.
+  void generateAndSendFromTheWindow() {
+#ifdef ZEFRCFG_PATH
+    newWith(FormFactor::ATX);
+    prompts->savePaths.push_back(path("atx.bin"));
+    dialog->onCommand(cmd::kGeneratePayload);
+    QCOMPARE(prompts->statusModes.back(), CStatusDialog::Mode::Summary);
+    QVERIFY2(prompts->statusText.contains(QStringLiteral("Write Complete.")), qPrintable(prompts->statusText));
+    QProcess run;
+    run.start(QStringLiteral(ZEFRCFG_PATH), {Res("ZefrCfgATX.ini"), QStringLiteral("-o"), path("ref.bin")});
+    QVERIFY(run.waitForFinished(30000));
+    QCOMPARE(ReadAll(path("atx.bin")).size(), 1984);
+    QCOMPARE(ReadAll(path("atx.bin")), ReadAll(path("ref.bin")));
+    QCOMPARE(dialog->windowTitle(), QStringLiteral("Zefr Configuration Utility - Untitled*"));
+
+    qputenv("ZEFR_DEVICE_DIR", path("no-device").toUtf8());
+    dialog->onCommand(cmd::kSendToFirmware);
+    QCOMPARE(prompts->log.last(),
+             QStringLiteral("yesno:Warning:Proceeding with sending configuration to firmware. Are you sure?"));
+    QVERIFY(prompts->statusText.contains(QStringLiteral("*** Unable to connect to ZEFR Subsystem!!")));
+    const zefr::WorkDirectory& work = dialog->payloadCommands().workDirectory();
+    QCOMPARE(QDir(work.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+#else
+    QSKIP("zefrcfg is not built");
+#endif
+  }
+
+  void errorsStopGenerate() {
+    const QString file = path("errors.ini");
+    QByteArray text = ReadAll(Res("ZefrCfgATX.ini"));
+    text.replace("TimeoutNonCritical=1\n", "TimeoutNonCritical=0\n");
+    WriteAll(file, text);
+    dialog->openFile(file, FormFactor::ATX);
+    prompts->log.clear();
+    dialog->onCommand(cmd::kGeneratePayload);
+    QCOMPARE(prompts->statusModes.back(), CStatusDialog::Mode::Errors);
+    QVERIFY(!prompts->statusText.isEmpty());
+    QVERIFY(prompts->log.isEmpty());  // no save dialog
+  }
+
+  // The window's destruction removes the temporary files and the work directory.
+  void destructionCleansUp() {
+    zefr::WorkDirectory& work = dialog->payloadCommands().workDirectory();
+    QVERIFY(work.ensure());
+    const QString folder = work.path();
+    for (const QString& f : {work.iniPath(), work.compilerPath(), work.libraryPath()}) WriteAll(f, "left over");
+    dialog.reset();
+    QVERIFY(!QFileInfo::exists(folder));
   }
 
   // Pictures of the window for the eye, in build/screenshots.

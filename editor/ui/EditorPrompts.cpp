@@ -19,6 +19,11 @@ EditorPrompts::Answer CDialogPrompts::askYesNoCancel(QWidget* parent, const QStr
   return Answer::Cancel;
 }
 
+bool CDialogPrompts::askYesNo(QWidget* parent, const QString& caption, const QString& text) {
+  return QMessageBox::warning(parent, caption, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
+         QMessageBox::Yes;
+}
+
 void CDialogPrompts::inform(QWidget* parent, const QString& caption, const QString& text) {
   QMessageBox::information(parent, caption, text);
 }

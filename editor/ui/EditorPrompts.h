@@ -19,6 +19,8 @@ class EditorPrompts {
 
   // Yes/No/Cancel with a warning icon.
   virtual Answer askYesNoCancel(QWidget* parent, const QString& caption, const QString& text) = 0;
+  // Yes/No with a warning icon; true for Yes.
+  virtual bool askYesNo(QWidget* parent, const QString& caption, const QString& text) = 0;
   virtual void inform(QWidget* parent, const QString& caption, const QString& text) = 0;
   virtual void warn(QWidget* parent, const QString& caption, const QString& text) = 0;
   // The "Choose a Form Factor" dialog; nothing when cancelled.
@@ -38,6 +40,7 @@ class EditorPrompts {
 class CDialogPrompts : public EditorPrompts {
  public:
   Answer askYesNoCancel(QWidget* parent, const QString& caption, const QString& text) override;
+  bool askYesNo(QWidget* parent, const QString& caption, const QString& text) override;
   void inform(QWidget* parent, const QString& caption, const QString& text) override;
   void warn(QWidget* parent, const QString& caption, const QString& text) override;
   std::optional<zefr::FormFactor> chooseFormFactor(QWidget* parent, const QString& text) override;

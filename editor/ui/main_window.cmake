@@ -5,7 +5,7 @@ add_library(zefr_mainwindow STATIC
   FormFactorDialog.cpp
   TreeRows.cpp)
 target_include_directories(zefr_mainwindow PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(zefr_mainwindow PUBLIC zefr_ui zefr_status zefr_document Qt6::Widgets)
+target_link_libraries(zefr_mainwindow PUBLIC zefr_ui zefr_status zefr_payload zefr_document Qt6::Widgets)
 
 zefr_qt_test(main_window_test CMainConfigDialog_test.cpp ${PROJECT_SOURCE_DIR}/editor/res/editor.qrc)
 target_link_libraries(main_window_test PRIVATE zefr_mainwindow)

@@ -1,15 +1,67 @@
-// Any bytes as a configuration file: the parse must end, cleanly.
+// Any bytes as a configuration file: the parse must end cleanly, a failure with
+// its reason, and a payload it builds must read back with zefrdump and
+// compile again to the same bytes. The reader is also asked for a section
+// and key taken from the input, as the parse never would.
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
+#include <span>
 #include <string>
+#include <string_view>
+#include <vector>
 
+#include "decoded_payload.h"
+#include "ini_printer.h"
+#include "ini_reader.h"
 #include "parse_driver.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  zefr::ProfileReader reader(
-      zefr::MemoryLoader({{"fuzz.ini", std::string(reinterpret_cast<const char*>(data), size)}}));
+namespace {
+
+void Check(bool ok) {
+  if (!ok) std::abort();
+}
+
+bool Compile(const std::string& text, zefr::PayloadImage& image, std::string* console) {
+  zefr::ProfileReader reader(zefr::MemoryLoader({{"fuzz.ini", text}}));
   zefr::CaptureConsole out;
+  const bool ok = zefr::ParseConfiguration("fuzz.ini", reader, out, image);
+  *console = out.Text();
+  return ok;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string text(reinterpret_cast<const char*>(data), size);
+
+  // A lookup named by the input's first line: "section|key".
+  {
+    const std::string first = text.substr(0, text.find('\n'));
+    const std::size_t bar = first.find('|');
+    zefr::ProfileReader reader(zefr::MemoryLoader({{"any.ini", text}}));
+    std::string value;
+    if (reader.GetProfileValue("any.ini", std::string_view(first).substr(0, bar),
+                               bar == std::string::npos ? "" : std::string_view(first).substr(bar + 1), value))
+      Check(value.size() < zefr::kValueCapacity);
+  }
+
   zefr::PayloadImage image;
-  zefr::ParseConfiguration("fuzz.ini", reader, out, image);
+  std::string console;
+  const bool ok = Compile(text, image, &console);
+  // A failed parse always says why.
+  Check(ok || console.find("  ERROR: ") != std::string::npos);
+  if (!ok) return 0;
+
+  std::span<const std::uint8_t> bytes(image.bytes.data(), image.bytes.size());
+  zefrdump::DecodedPayload decoded;
+  std::vector<zefrdump::Finding> findings;
+  std::string err;
+  // Whatever the compiler builds, zefrdump must be able to read.
+  Check(zefrdump::DecodePayload(bytes, &decoded, &findings, &err));
+  for (const auto& f : zefrdump::CheckPayload(decoded)) findings.push_back(f);
+  if (!findings.empty()) return 0;  // e.g. a weighting for a disabled response
+  zefr::PayloadImage again;
+  Check(Compile(zefrdump::PrintIni(decoded, "fuzz.bin"), again, &console));
+  Check(again.bytes == image.bytes);
   return 0;
 }

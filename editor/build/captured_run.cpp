@@ -1,0 +1,82 @@
+#include "captured_run.h"
+
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QScrollBar>
+#include <QStringDecoder>
+#include <QVBoxLayout>
+
+namespace zefr {
+
+RunResult RunWithCapturedOutput(const QString& program, const QStringList& arguments,
+                                const QString& workingDirectory,
+                                const std::function<void(const QString&)>& onOutput) {
+  RunResult result;
+  QProcess process;
+  process.setProgram(program);
+  process.setArguments(arguments);
+  process.setWorkingDirectory(workingDirectory);
+  process.setProcessChannelMode(QProcess::MergedChannels);
+  process.setStandardInputFile(QProcess::nullDevice());
+
+  // Chunks can split a multi-byte character; the decoder keeps the half.
+  QStringDecoder decode(QStringDecoder::System);
+  auto take = [&] {
+    const QByteArray bytes = process.readAllStandardOutput();
+    if (bytes.isEmpty()) return;
+    const QString text = decode(bytes);
+    result.output += text;
+    if (onOutput && !text.isEmpty()) onOutput(text);
+  };
+
+  QEventLoop loop;
+  QObject::connect(&process, &QProcess::readyReadStandardOutput, &loop, take);
+  QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
+  QObject::connect(&process, &QProcess::errorOccurred, &loop, [&](QProcess::ProcessError e) {
+    if (e == QProcess::FailedToStart) loop.quit();
+  });
+  process.start();
+  // Input to other windows stays blocked by the modal wait dialog; timers and
+  // painting go on.
+  if (process.state() != QProcess::NotRunning) loop.exec();
+  result.started = process.error() != QProcess::FailedToStart;
+  take();
+  const QString rest = decode(QByteArray());
+  result.output += rest;
+  if (onOutput && !rest.isEmpty()) onOutput(rest);
+  result.exitedCleanly = result.started && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+  return result;
+}
+
+}  // namespace zefr
+
+CWaitDialog::CWaitDialog(const QString& headline, QWidget* parent) : QDialog(parent) {
+  setWindowTitle(QStringLiteral("Zefr Configuration Utility"));
+  setModal(true);
+  setWindowFlag(Qt::WindowCloseButtonHint, false);
+  m_headline = new QLabel(headline, this);
+  m_output = new QPlainTextEdit(this);
+  m_output->setReadOnly(true);
+  m_output->setMinimumSize(520, 240);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(m_headline);
+  layout->addWidget(m_output);
+}
+
+void CWaitDialog::appendOutput(const QString& text) {
+  // Line ends arrive as CR LF on some systems; the pane wants line feeds.
+  QString plain = text;
+  plain.remove(u'\r');
+  m_output->moveCursor(QTextCursor::End);
+  m_output->insertPlainText(plain);
+  m_output->verticalScrollBar()->setValue(m_output->verticalScrollBar()->maximum());
+}
+
+QString CWaitDialog::outputText() const { return m_output->toPlainText(); }
+
+QString CWaitDialog::headline() const { return m_headline->text(); }
+
+void CWaitDialog::closeEvent(QCloseEvent* e) { e->ignore(); }

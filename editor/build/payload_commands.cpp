@@ -1,0 +1,204 @@
+#include "payload_commands.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QSaveFile>
+
+#include "captured_run.h"
+#include "extract_resource.h"
+#include "typed_save_dialog.h"
+
+using zefr::WorkDirectory;
+
+namespace {
+
+const char kCannotCreate[] = "File could not be created.";
+const char kWarning[] = "Warning";
+const char kSendQuestion[] = "Proceeding with sending configuration to firmware. Are you sure?";
+
+// The wait cursor of a command; it is taken down before every dialog and message box.
+class WaitCursor {
+ public:
+  WaitCursor() { on(); }
+  ~WaitCursor() { off(); }
+  void on() {
+    if (!m_on) QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_on = true;
+  }
+  void off() {
+    if (m_on) QApplication::restoreOverrideCursor();
+    m_on = false;
+  }
+
+ private:
+  bool m_on = false;
+};
+
+class BusyFlag {
+ public:
+  explicit BusyFlag(bool& flag) : m_flag(flag) { m_flag = true; }
+  ~BusyFlag() { m_flag = false; }
+
+ private:
+  bool& m_flag;
+};
+
+// Replaces the destination only once the whole payload is written next to it, so a
+// failed copy never leaves the user's earlier file half overwritten.
+bool CopyPayload(const QString& from, const QString& to) {
+  QFile in(from);
+  if (!in.open(QIODevice::ReadOnly)) return false;
+  const QByteArray bytes = in.readAll();
+  QSaveFile out(to);
+  if (!out.open(QIODevice::WriteOnly)) return false;
+  if (out.write(bytes) != bytes.size()) {
+    out.cancelWriting();
+    return false;
+  }
+  return out.commit();
+}
+
+bool SameDirectory(const QString& a, const QString& b) {
+  const QString ca = QFileInfo(a).canonicalFilePath();
+  return !ca.isEmpty() && ca == QFileInfo(b).canonicalFilePath();
+}
+
+}  // namespace
+
+int PayloadCommandHost::showStatus(CStatusDialog::Mode mode, const QString& text) {
+  return CStatusDialog::showStatus(mode, text, owner());
+}
+
+QString PayloadCommandHost::choosePayloadFile(const QString& title, const QString& filterList,
+                                              const QString& initialName) {
+  CTypedSaveDialog dialog(title, filterList, initialName, owner());
+  return dialog.exec() == QDialog::Accepted ? dialog.path() : QString();
+}
+
+bool PayloadCommandHost::askYesNo(const QString& caption, const QString& text) {
+  return QMessageBox::warning(owner(), caption, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
+         QMessageBox::Yes;
+}
+
+void PayloadCommandHost::warn(const QString& caption, const QString& text) {
+  QMessageBox::warning(owner(), caption, text, QMessageBox::Ok);
+}
+
+CPayloadCommands::CPayloadCommands(PayloadCommandHost& host, const QString& temporaryBase)
+    : m_host(host), m_work(temporaryBase) {}
+
+CPayloadCommands::~CPayloadCommands() = default;  // the work directory cleans up after itself
+
+bool CPayloadCommands::preCheck() {
+  m_statusText.clear();
+  m_statusText = m_host.collectErrorReport();
+  return !m_statusText.isEmpty();
+}
+
+void CPayloadCommands::cannotCreate() {
+  m_host.warn(QString::fromLatin1(kWarning), QString::fromLatin1(kCannotCreate));
+}
+
+bool CPayloadCommands::prepareWorkDirectory() { return m_work.ensure() && m_work.cleanup(); }
+
+bool CPayloadCommands::runCompiler(const QString& headline, const QStringList& arguments) {
+  CWaitDialog wait(headline, m_host.owner());
+  wait.show();
+  m_host.compilerStarted(&wait);
+  const zefr::RunResult result = zefr::RunWithCapturedOutput(
+      m_work.compilerPath(), arguments, m_work.path(), [&wait](const QString& text) { wait.appendOutput(text); });
+  wait.hide();
+  m_statusText = result.output;
+  return result.exitedCleanly;
+}
+
+void CPayloadCommands::generate() {
+  if (m_busy) return;
+  BusyFlag busy(m_busy);
+  m_host.updateData(true);
+  WaitCursor cursor;
+  if (preCheck()) {
+    cursor.off();
+    m_host.showStatus(CStatusDialog::Mode::Errors, m_statusText);
+    return;
+  }
+  cursor.off();
+  const QString destination = m_host.choosePayloadFile(
+      QStringLiteral("Save As"), QStringLiteral("Binaries (*.bin)|All Files (*.*)||"), QStringLiteral(".bin"));
+  if (destination.isEmpty()) {
+    m_host.updateData(false);
+    return;
+  }
+  cursor.on();
+  if (!prepareWorkDirectory()) {
+    cursor.off();
+    cannotCreate();
+    return;
+  }
+  // The compiler writes the payload under the destination's own name, so its
+  // report names the file the user chose.
+  const QString name = QFileInfo(destination).fileName();
+  const QString workPayload = m_work.filePath(name);
+  // A destination inside the work directory is already where the compiler writes:
+  // copying it onto itself and removing the result would lose it.
+  const bool inPlace = SameDirectory(QFileInfo(destination).absolutePath(), m_work.path());
+  if ((inPlace && WorkDirectory::isTemporaryName(name)) || !zefr::RemoveLeftover(workPayload)) {
+    cursor.off();
+    cannotCreate();
+    return;
+  }
+  m_host.writeConfiguration(m_work.iniPath());
+  zefr::ExtractResource(QStringLiteral("RELFILE"), zefr::kCompilerResource, m_work.compilerPath());
+
+  m_statusText.clear();
+  // Only a payload the compiler finished is copied: after a failed write the file
+  // may be partial, and it must not replace what the user had.
+  const bool written = runCompiler(QStringLiteral("Generating the configuration payload..."),
+                                   {QString::fromLatin1(zefr::kTempIniName), QStringLiteral("-o"), name});
+  if (!written || (!inPlace && !CopyPayload(workPayload, destination)))
+    m_statusText += QStringLiteral("\r\n") + QString::fromLatin1(kCannotCreate);
+  if (!inPlace) QFile::remove(workPayload);
+  m_work.cleanup();
+
+  cursor.off();
+  m_host.showStatus(CStatusDialog::Mode::Summary, m_statusText);
+  m_host.updateData(false);
+}
+
+void CPayloadCommands::send() {
+  if (m_busy) return;
+  BusyFlag busy(m_busy);
+  m_host.updateData(true);
+  WaitCursor cursor;
+  if (preCheck()) {
+    cursor.off();
+    m_host.showStatus(CStatusDialog::Mode::Errors, m_statusText);
+    return;
+  }
+  cursor.off();
+  if (!m_host.askYesNo(QString::fromLatin1(kWarning), QString::fromLatin1(kSendQuestion))) {
+    m_host.updateData(false);
+    return;
+  }
+  cursor.on();
+  if (!prepareWorkDirectory()) {
+    cursor.off();
+    cannotCreate();
+    return;
+  }
+  m_host.writeConfiguration(m_work.iniPath());
+  zefr::ExtractResource(QStringLiteral("RELFILE"), zefr::kCompilerResource, m_work.compilerPath());
+  zefr::ExtractResource(QStringLiteral("RELFILE"), zefr::kLibraryResource, m_work.libraryPath());
+
+  m_statusText.clear();
+  // The INI name alone: the compiler delivers the payload itself and reports the verdict.
+  runCompiler(QStringLiteral("Sending the configuration to the firmware..."),
+              {QString::fromLatin1(zefr::kTempIniName)});
+  m_work.cleanup();
+
+  cursor.off();
+  m_host.showStatus(CStatusDialog::Mode::Summary, m_statusText);
+  m_host.updateData(false);
+}

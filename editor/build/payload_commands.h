@@ -1,0 +1,80 @@
+// Generate Configuration Payload (32827) and Send Configuration to Firmware (32828):
+// both check the configuration, write it to the work directory beside the embedded
+// compiler, run the compiler and show what it printed in the Status dialog. The
+// main window takes part only through PayloadCommandHost.
+#pragma once
+
+#include <QString>
+
+#include "status_dialog.h"
+#include "work_directory.h"
+
+class CWaitDialog;
+class QWidget;
+
+// What the commands need of the main window. The prompts have the real dialogs as
+// defaults; tests answer them instead.
+class PayloadCommandHost {
+ public:
+  virtual ~PayloadCommandHost() = default;
+
+  // Owner of every dialog and message box.
+  virtual QWidget* owner() = 0;
+  // UpdateData: true takes the control values in, false shows them again.
+  virtual void updateData(bool save) = 0;
+  // The report lines of every parameter of every enabled instance; empty when the
+  // configuration has no errors.
+  virtual QString collectErrorReport() = 0;
+  // Writes the configuration to the path as Save does (mode 0), leaving the
+  // document's own file name and flags as they are.
+  virtual void writeConfiguration(const QString& path) = 0;
+
+  // The Status dialog; the id of the button that ended it.
+  virtual int showStatus(CStatusDialog::Mode mode, const QString& text);
+  // CTypedSaveDialog; the chosen path, empty when cancelled.
+  virtual QString choosePayloadFile(const QString& title, const QString& filterList, const QString& initialName);
+  // A Yes/No question with a warning icon; true for Yes.
+  virtual bool askYesNo(const QString& caption, const QString& text);
+  // A warning with an OK button.
+  virtual void warn(const QString& caption, const QString& text);
+  // The wait dialog opens with the compiler and closes when it ends.
+  virtual void compilerStarted(CWaitDialog* dialog) { (void)dialog; }
+};
+
+class CPayloadCommands {
+ public:
+  static constexpr int kGenerateCommand = 32827;
+  static constexpr int kSendCommand = 32828;
+
+  explicit CPayloadCommands(PayloadCommandHost& host, const QString& temporaryBase = zefr::TemporaryBase());
+  // The main window's destruction: the temporary files go.
+  ~CPayloadCommands();
+  CPayloadCommands(const CPayloadCommands&) = delete;
+  CPayloadCommands& operator=(const CPayloadCommands&) = delete;
+
+  void generate();
+  void send();
+  // The temporary-file cleanup; true when none of the temporary files is left.
+  bool cleanup() { return m_work.cleanup(); }
+  // True while a command runs; another is refused until it ends.
+  bool busy() const { return m_busy; }
+
+  // The last command's text: the error report or the compiler's output.
+  const QString& statusText() const { return m_statusText; }
+  zefr::WorkDirectory& workDirectory() { return m_work; }
+
+ private:
+  // Empties the status text and fills it with the error report; true when it found errors.
+  bool preCheck();
+  // Makes the work directory and clears it; warns and returns false when it cannot.
+  bool prepareWorkDirectory();
+  // Runs the embedded compiler in the work directory behind the wait dialog.
+  // True when it ended by itself with exit code 0.
+  bool runCompiler(const QString& headline, const QStringList& arguments);
+  void cannotCreate();
+
+  PayloadCommandHost& m_host;
+  zefr::WorkDirectory m_work;
+  QString m_statusText;
+  bool m_busy = false;
+};

@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# Builds the fuzz targets with clang, libFuzzer, AddressSanitizer and UBSan in
+# build-fuzz/ and runs each for SECONDS (default 60). Any finding (crash,
+# failed check, leak, undefined behaviour, time-out) fails the run; the input
+# is kept in build-fuzz/findings/TARGET/. Copy it to fuzz/FOLDER/regressions/
+# so that it stays a test of the plain build.
+# Figures of the run: build-fuzz/fuzz-summary.txt.
+set -euo pipefail
+seconds=${1:-60}
+cd "$(dirname "$0")/.."
+out=build-fuzz
+
+# target:folder:longest input
+targets=(
+  fuzz_zefrcfg:compiler:65536
+  fuzz_profile_text:inifile:16384
+  fuzz_document:document:32768
+  fuzz_zefrcomm:comm:4096
+  fuzz_zefrdump:zefrdump:4096
+)
+
+# Every library is instrumented for coverage; the targets alone link libFuzzer.
+CC=clang CXX=clang++ cmake -S . -B "$out" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DZEFR_SANITIZE=ON -DZEFR_FUZZ=ON -DZEFR_BUILD_BENCH=OFF \
+  -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link >/dev/null
+names=()
+for t in "${targets[@]}"; do names+=("${t%%:*}"); done
+cmake --build "$out" -j "${ZEFR_JOBS:-$(nproc)}" --target "${names[@]}"
+
+# The default configurations seed the INI targets without being copied into fuzz/.
+mkdir -p "$out/seeds/ini"
+cp editor/res/ZefrCfgATX.ini editor/res/ZefrCfgBTX.ini "$out/seeds/ini/"
+
+summary="$out/fuzz-summary.txt"
+printf '%-18s %10s %8s %9s %s\n' target executions "new" corpus result >"$summary"
+failed=0
+for t in "${targets[@]}"; do
+  IFS=: read -r name folder maxlen <<<"$t"
+  work="$out/corpus/$name"
+  findings="$out/findings/$name"
+  rm -rf "$findings"
+  mkdir -p "$work" "$findings"
+  seeds=("fuzz/$folder/corpus" "fuzz/$folder/regressions")
+  case "$folder" in compiler | inifile | document) seeds+=("$out/seeds/ini") ;; esac
+  log="$out/$name.log"
+  echo "== $name: ${seconds}s"
+  rc=0
+  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    "$out/bin/$name" -max_total_time="$seconds" -max_len="$maxlen" -timeout=10 -rss_limit_mb=2048 \
+    -print_final_stats=1 -artifact_prefix="$findings/" "$work" "${seeds[@]}" >"$log" 2>&1 || rc=$?
+  runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
+  added=$(sed -n 's/^stat::new_units_added: *//p' "$log" | tail -1)
+  size=$(find "$work" -type f | wc -l)
+  result=clean
+  if [ "$rc" -ne 0 ] || [ -n "$(ls -A "$findings")" ]; then
+    result="FINDING (exit $rc)"
+    failed=1
+    tail -n 40 "$log"
+    ls -l "$findings"
+  fi
+  printf '%-18s %10s %8s %9s %s\n' "$name" "${runs:-?}" "${added:-?}" "$size" "$result" | tee -a "$summary"
+done
+cat "$summary"
+exit "$failed"
