@@ -73,7 +73,7 @@ TEST(GeneratedConfigs, EditorOpenSaveCompileGivesTheSameBytes) {
 // after 0x; the editor takes the digits of any hex byte field as hex, so an
 // untouched DeviceAddress=32 is saved as 0x32 (50) and 0277 as 0x0277 (out
 // of range). Disabled until the editor keeps such values: enable it then.
-TEST(EditorSave, DISABLED_DecimalAndOctalBytesKeepTheirValue) {
+TEST(EditorSave, DecimalAndOctalBytesKeepTheirValue) {
   ScratchDir dir;
   const GeneratedConfig g = GenerateConfig(1, Spelling::kAnyForm);
   const fs::path path = dir.path() / "cfg.ini";
