@@ -70,10 +70,9 @@ TEST(GeneratedConfigs, EditorOpenSaveCompileGivesTheSameBytes) {
 }
 
 // The compiler reads a byte as decimal, as octal after a leading 0, or as hex
-// after 0x; the editor takes the digits of any hex byte field as hex, so an
-// untouched DeviceAddress=32 is saved as 0x32 (50) and 0277 as 0x0277 (out
-// of range). Disabled until the editor keeps such values: enable it then.
-TEST(EditorSave, DISABLED_DecimalAndOctalBytesKeepTheirValue) {
+// after 0x; an untouched DeviceAddress=32 or 0277 must compile the same after
+// a Save, not as 0x32 (50) or 0x0277 (out of range).
+TEST(EditorSave, DecimalAndOctalBytesKeepTheirValue) {
   ScratchDir dir;
   const GeneratedConfig g = GenerateConfig(1, Spelling::kAnyForm);
   const fs::path path = dir.path() / "cfg.ini";

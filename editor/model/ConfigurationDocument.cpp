@@ -1,6 +1,8 @@
 #include "ConfigurationDocument.h"
 
 #include <cctype>
+#include <cstdint>
+#include <cstdio>
 
 #include "IniFile.h"
 
@@ -43,6 +45,23 @@ std::string StripHexPrefix(std::string_view text) {
     }
     out.push_back(text[i]);
   }
+  return out;
+}
+
+std::string HexFromPlainInteger(std::string_view text) {
+  if (text.empty()) return std::string(text);
+  // The compiler's byte reader: octal after a leading 0, else decimal.
+  const unsigned base = text.size() > 1 && text[0] == '0' ? 8 : 10;
+  std::uint64_t value = 0;
+  for (const char c : text) {
+    const unsigned digit = static_cast<unsigned>(c - '0');
+    if (c < '0' || c > '9' || digit >= base) return std::string(text);
+    value = value * base + digit;
+    // Past the 32-bit range the compiler saturates; leave such text alone.
+    if (value > 0x7FFFFFFFu) return std::string(text);
+  }
+  char out[16];
+  std::snprintf(out, sizeof out, "0x%02X", static_cast<unsigned>(value));
   return out;
 }
 
@@ -217,7 +236,8 @@ LoadResult ConfigurationDocument::Load(const std::string& path) {
     const std::string section = schema_.InstanceSection(instance->index).value_or("");
     if (!ini.Exists(section, d->key)) return;
     result.hadData = true;
-    const std::string value = CutComment(ini.Read(section, d->key));
+    std::string value = CutComment(ini.Read(section, d->key));
+    if (IsHex(*d)) value = valuetext::HexFromPlainInteger(value);
     if (value != ValueOf(id)) {
       SetValue(id, value);
       Refresh(id);

@@ -171,6 +171,10 @@ namespace valuetext {
 bool EqualsNoCase(std::string_view a, std::string_view b);
 // Removes every "0x" and "0X".
 std::string StripHexPrefix(std::string_view text);
+// A hex byte field written as the compiler's plain decimal or octal integer
+// (leading 0 = octal) as "0xNN", so showing it as hex keeps its value; any
+// other text comes back unchanged.
+std::string HexFromPlainInteger(std::string_view text);
 // A C integer parse and a C real parse both consume something, and what
 // follows the longer one is empty or a type suffix.
 bool IsValidNumber(const std::string& text, int integerBase);

@@ -474,5 +474,38 @@ TEST_F(Document, FileWithoutKnownKeysHoldsNoData) {
   EXPECT_FALSE(doc.Load(file.string()).hadData);
 }
 
+// The compiler reads a hex byte field as decimal, as octal after a leading 0,
+// or as hex after 0x; a loaded value keeps that number, shown as hex.
+TEST_F(Document, PlainIntegerHexBytesKeepTheirValueOnLoad) {
+  const struct {
+    const char* file;
+    const char* shown;
+    bool outOfRange;
+  } cases[] = {
+      {"32", "0x20", false},   {"0277", "0xBF", false}, {"0", "0x00", false},
+      {"00", "0x00", false},   {"255", "0xFF", false},  {"300", "0x12C", true},
+      {"NONE", "NONE", false}, {"0x1F", "0x1F", false}, {"1G", "0x1G", false},
+  };
+  const fs::path file = dir / "bytes.ini";
+  for (const auto& c : cases) {
+    WriteFile(file, std::string("[TemperatureMonitor1]\nEnabled=TRUE\nDeviceAddress=") + c.file + "\n");
+    doc.ResetToDefaults();
+    doc.Load(file.string());
+    EXPECT_EQ(doc.ValueOf(kTm1Address), c.shown) << c.file;
+    EXPECT_EQ(Has(kTm1Address, state::kOutOfRange), c.outOfRange) << c.file;
+    EXPECT_FALSE(doc.Modified()) << c.file;
+    ASSERT_TRUE(doc.Write(file.string(), WriteMode::Save, nullptr)) << c.file;
+    doc.Load(file.string());
+    EXPECT_EQ(doc.ValueOf(kTm1Address), c.shown) << c.file;
+  }
+}
+
+TEST(HexFromPlainInteger, LeavesWhatTheCompilerWouldNotReadAsANumber) {
+  for (const char* text : {"", "09", "-1", "+5", " 5", "0x", "12a", "99999999999"})
+    EXPECT_EQ(valuetext::HexFromPlainInteger(text), text) << text;
+  EXPECT_EQ(valuetext::HexFromPlainInteger("4294967295"), "4294967295");
+  EXPECT_EQ(valuetext::HexFromPlainInteger("2147483647"), "0x7FFFFFFF");
+}
+
 }  // namespace
 }  // namespace zefr
