@@ -160,21 +160,8 @@ bool ProfileFile::Lookup(std::string_view section, std::string_view key, std::st
 }
 
 bool LoadFileFromDisk(const std::string& name, std::string& content) {
-  content.clear();
-  std::FILE* f = std::fopen(name.c_str(), "r");
-  if (!f) return false;
-  char buf[32768];
-  bool ok = true;
-  while (content.size() <= 2 * kProfileMaxBytes + 1) {
-    size_t n = std::fread(buf, 1, sizeof buf, f);
-    content.append(buf, n);
-    if (n < sizeof buf) {
-      ok = !std::ferror(f);
-      break;
-    }
-  }
-  std::fclose(f);
-  return ok;
+  int ignored = 0;
+  return ReadIniFile(name, content, ignored);
 }
 
 FileLoader MemoryLoader(std::map<std::string, std::string> files) {

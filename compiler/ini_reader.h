@@ -73,9 +73,8 @@ class ProfileFile {
   std::unordered_map<std::string, std::size_t> firstHeader_;
 };
 
-// Reads a whole file into content; false when it cannot be opened or read.
-// May stop reading once content is over twice kProfileMaxBytes, since no
-// file that large fits the limit after its line endings are converted.
+// Reads a whole file into content; false when it cannot be opened or read
+// (ReadIniFile of platform.h, without the reason).
 using FileLoader = std::function<bool(const std::string& name, std::string& content)>;
 bool LoadFileFromDisk(const std::string& name, std::string& content);
 // Serves files from memory by exact name, for tests and benchmarks.

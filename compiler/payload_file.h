@@ -1,12 +1,17 @@
 #pragma once
 // The payload file: the 1984 image bytes and nothing else. A new file is
 // written beside the old one and renamed over it only when complete, so a
-// failed write never costs the payload that was there before.
+// failed write never costs the payload that was there before (on POSIX with
+// the shared whole-file replace, which also keeps owner, mode and links).
 
 #include <string>
 #include <sys/types.h>
 
 #include "payload_image.h"
+
+#ifndef _WIN32
+#include "file_replace.h"
+#endif
 
 namespace zefr {
 
@@ -24,6 +29,7 @@ class PayloadFileWriter {
   bool Write(const PayloadImage& image, int& error);
 
  private:
+#ifdef _WIN32
   void Discard();
 
   WriteFn write_;
@@ -31,6 +37,9 @@ class PayloadFileWriter {
   bool direct_ = false;  // devices and other non-regular files are written in place
   std::string target_;
   std::string temp_;
+#else
+  files::FileReplacer replacer_;
+#endif
 };
 
 }  // namespace zefr

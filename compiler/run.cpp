@@ -2,14 +2,11 @@
 
 #include <cctype>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "delivery.h"
 #include "parse_driver.h"
+#include "platform.h"
 
 namespace zefr {
 
@@ -90,10 +87,14 @@ bool ReadAnswer(std::istream& in, std::string& line) {
   return !line.empty() && !in.bad();
 }
 
-// True to go on writing, false for N (or no more input).
+// Answers in a row that are neither Y nor N before the input counts as one
+// that cannot answer (a file or device, not a person).
+constexpr int kUnansweredMax = 20;
+
+// True to go on writing, false for N (or an input that cannot answer).
 bool ConfirmOverwrite(const std::string& path, Console& out, std::istream& in) {
   std::string line;
-  for (;;) {
+  for (int asked = 0; asked < kUnansweredMax; ++asked) {
     out.Format("Payload file \"%s\" already exists, overwrite? ", path.c_str());
     out.Flush();
     if (!ReadAnswer(in, line)) return false;
@@ -103,30 +104,17 @@ bool ConfirmOverwrite(const std::string& path, Console& out, std::istream& in) {
     if (answer == 'N') return false;
     if (answer == 'Y') return true;
   }
+  return false;
 }
 
-// Opens path for reading as a test. A directory opens on POSIX but cannot be
-// read, so it fails here with its own reason, as it does where the program
-// came from.
-bool TestOpenForReading(const std::string& path, int& error) {
-  std::FILE* f = std::fopen(path.c_str(), "r");
-  if (!f) {
-    error = errno;
-    return false;
-  }
-  struct stat st {};
-  bool ok = true;
-  if (::fstat(fileno(f), &st) == 0 && S_ISDIR(st.st_mode)) {
-    error = EISDIR;
-    ok = false;
-  }
-  std::fclose(f);
-  return ok;
-}
-
-bool FileOpensForReading(const std::string& path) {
-  int ignored = 0;
-  return TestOpenForReading(path, ignored);
+// Serves the content already read for the INI path itself, so the file
+// parsed is the file the open test read; other names go to the disk.
+FileLoader ServeRead(const std::string& iniPath, std::string content) {
+  return [iniPath, content = std::move(content)](const std::string& name, std::string& out) {
+    if (name != iniPath) return LoadFileFromDisk(name, out);
+    out = content;
+    return true;
+  };
 }
 
 }  // namespace
@@ -168,9 +156,9 @@ int RunZefrCfg(const std::vector<std::string>& args, Console& out, std::istream&
   if (o.iniPath.empty()) o.iniPath = "zefrcfg.ini";
 
   int error = 0;
-  std::string ignored;
-  const bool opens = hooks.loader ? (hooks.loader(o.iniPath, ignored) || ((error = ENOENT), false))
-                                  : TestOpenForReading(o.iniPath, error);
+  std::string content;
+  const bool opens = hooks.loader ? (hooks.loader(o.iniPath, content) || ((error = ENOENT), false))
+                                  : ReadIniFile(o.iniPath, content, error);
   if (!opens) {
     out.Format("Unable to open INI file \"%s\", cond = \"%s\"!!\n\n", o.iniPath.c_str(), std::strerror(error));
     return 1;
@@ -179,7 +167,7 @@ int RunZefrCfg(const std::vector<std::string>& args, Console& out, std::istream&
   out.Format("Parsing INI file \"%s\"...\n", o.iniPath.c_str());
   PayloadImage local;
   PayloadImage& image = hooks.image ? *hooks.image : local;
-  ProfileReader reader = hooks.loader ? ProfileReader(hooks.loader) : ProfileReader();
+  ProfileReader reader(hooks.loader ? hooks.loader : ServeRead(o.iniPath, std::move(content)));
   if (!ParseConfiguration(o.iniPath, reader, out, image)) {
     out.Line("Terminating Program due to INI file errors\n");
     return 1;
@@ -189,7 +177,7 @@ int RunZefrCfg(const std::vector<std::string>& args, Console& out, std::istream&
   if (!o.write) return (hooks.deliver ? hooks.deliver : DeliverPayload)(image, out) ? 0 : 1;
 
   if (o.payloadPath.empty()) o.payloadPath = "zefrcfg.bin";
-  if (!o.overwrite && FileOpensForReading(o.payloadPath) && !ConfirmOverwrite(o.payloadPath, out, in)) return 0;
+  if (!o.overwrite && PayloadFileExists(o.payloadPath) && !ConfirmOverwrite(o.payloadPath, out, in)) return 0;
 
   PayloadFileWriter writer(hooks.write);
   if (!writer.Open(o.payloadPath, error)) {
