@@ -4,10 +4,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
-#include <QSaveFile>
 
 #include "captured_run.h"
 #include "extract_resource.h"
+#include "file_replace.h"
 #include "typed_save_dialog.h"
 
 using zefr::WorkDirectory;
@@ -45,19 +45,16 @@ class BusyFlag {
   bool& m_flag;
 };
 
-// Replaces the destination only once the whole payload is written next to it, so a
-// failed copy never leaves the user's earlier file half overwritten.
+// Replaces the destination whole, as the compiler does: a failed copy never
+// leaves the user's earlier file half overwritten, and the file keeps its
+// owner and mode.
 bool CopyPayload(const QString& from, const QString& to) {
   QFile in(from);
   if (!in.open(QIODevice::ReadOnly)) return false;
   const QByteArray bytes = in.readAll();
-  QSaveFile out(to);
-  if (!out.open(QIODevice::WriteOnly)) return false;
-  if (out.write(bytes) != bytes.size()) {
-    out.cancelWriting();
-    return false;
-  }
-  return out.commit();
+  int error = 0;
+  return zefr::files::ReplaceFile(QFile::encodeName(to).toStdString(),
+                                  std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), error);
 }
 
 bool SameDirectory(const QString& a, const QString& b) {

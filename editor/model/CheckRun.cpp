@@ -1,11 +1,10 @@
 #include "CheckRun.h"
 
-#include <filesystem>
-#include <fstream>
 #include <ostream>
 
 #include "ConfigurationDocument.h"
 #include "MemoryRows.h"
+#include "file_read.h"
 
 namespace zefr {
 
@@ -46,7 +45,9 @@ std::optional<CheckOptions> ParseCheckArguments(const std::vector<std::string>& 
 }
 
 int RunCheck(const CheckOptions& options, std::ostream& out, std::ostream& err) {
-  if (!std::ifstream(options.file).is_open() || std::filesystem::is_directory(options.file)) {
+  // Without blocking on a FIFO; the load below says why a file cannot be read.
+  int why = 0;
+  if (!files::OpensForReading(options.file, false, why)) {
     err << "zefrct_gui: cannot read \"" << options.file << "\"\n";
     return 2;
   }

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -58,6 +61,35 @@ TEST(CheckRun, ExitStatusSaysWhetherTheFileIsClean) {
     EXPECT_EQ(out.str(), c.out);
   }
   std::remove(path.c_str());
+}
+
+// Files that would block the check or grow it without end are refused with
+// the reason, exit 2.
+TEST(CheckRun, RefusesWhatIsNotABoundedFile) {
+  const std::string dir = testing::TempDir() + "zefr_check_refused";
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directory(dir);
+  ASSERT_EQ(::mkfifo((dir + "/fifo.ini").c_str(), 0600), 0);
+  std::ofstream(dir + "/big.ini", std::ios::binary) << std::string(1048577, '\n');
+  std::ofstream(dir + "/crlf.ini", std::ios::binary) << "[FanMonitor1]\r\nEnabled=TRUE\r\n"
+                                                     << std::string(1048576 - 29, '\n');
+  const struct {
+    std::string file;
+    int rc;
+    const char* reason;
+  } cases[] = {
+      {dir + "/fifo.ini", 2, "not a regular file"},
+      {"/dev/zero", 2, "not a regular file"},
+      {dir + "/big.ini", 2, "larger than 1048576 bytes"},
+      {dir + "/crlf.ini", 0, ""},  // CR LF counts as one byte, as the compiler reads it
+      {dir, 2, ""},
+  };
+  for (const auto& c : cases) {
+    std::ostringstream out, err;
+    EXPECT_EQ(RunCheck({FormFactor::Custom, c.file}, out, err), c.rc) << c.file;
+    EXPECT_NE(err.str().find(c.reason), std::string::npos) << err.str();
+  }
+  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

@@ -1,118 +1,52 @@
 // The private-profile service on POSIX: the file is read whole into a
-// ProfileText, and written back by writing a complete new file beside it and
-// renaming that over the old one, so a failure leaves the old file intact.
+// ProfileText, and written back whole with the shared safe replace, so a
+// failure leaves the old file intact.
 
 #include "PrivateProfile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
-#include <climits>
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
 
 #include "ProfileText.h"
+#include "file_read.h"
+#include "file_replace.h"
 
 namespace zefr {
 namespace {
 
+// The largest INI text read, as the compiler bounds it: CR LF counts as one.
+constexpr std::size_t kMaxTextBytes = 1048576;
+
 std::string Failure(const char* what, const std::string& path, int err) {
-  return std::string(what) + " \"" + path + "\": " + std::strerror(err);
+  std::string why = err == EINVAL ? "not a regular file"
+                    : err == EFBIG ? "larger than " + std::to_string(kMaxTextBytes) + " bytes"
+                                   : std::strerror(err);
+  return std::string(what) + " \"" + path + "\": " + why;
 }
 
-// 0 on success, else the errno of the failure. A missing file reads empty.
+// 0 on success, else the errno of the failure. A missing file reads empty;
+// only regular files are read, and a larger text is refused (EFBIG).
 int ReadWholeFile(const std::string& path, std::string* out) {
-  out->clear();
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return errno == ENOENT ? 0 : errno;
-  char buffer[65536];
   int err = 0;
-  for (;;) {
-    ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n > 0) {
-      out->append(buffer, static_cast<std::size_t>(n));
-    } else if (n == 0) {
+  switch (files::ReadRegularFile(path, 2 * kMaxTextBytes, *out, err)) {
+    case files::ReadResult::kOk:
       break;
-    } else if (errno != EINTR) {
-      err = errno;
-      break;
-    }
+    case files::ReadResult::kTooLarge:
+      return EFBIG;
+    case files::ReadResult::kFailed:
+      out->clear();
+      return err == ENOENT ? 0 : err;
   }
-  ::close(fd);
-  return err;
-}
-
-int WriteAll(int fd, const std::string& bytes) {
-  const char* p = bytes.data();
-  std::size_t left = bytes.size();
-  while (left > 0) {
-    ssize_t n = ::write(fd, p, left);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return errno;
-    }
-    p += n;
-    left -= static_cast<std::size_t>(n);
-  }
-  return 0;
-}
-
-// A link is written through, so that it stays a link to the saved file.
-std::string WriteTarget(const std::string& path) {
-  struct stat st;
-  if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-    char resolved[PATH_MAX];
-    if (::realpath(path.c_str(), resolved) != nullptr) return resolved;
-  }
-  return path;
-}
-
-mode_t DefaultMode() {
-  mode_t mask = ::umask(0);
-  ::umask(mask);
-  return 0666 & ~mask;
+  std::size_t crlf = 0;
+  for (std::size_t at = out->find("\r\n"); at != std::string::npos; at = out->find("\r\n", at + 2)) ++crlf;
+  return out->size() - crlf > kMaxTextBytes ? EFBIG : 0;
 }
 
 // 0 on success, else the errno of the step that failed; the target is then
-// untouched and no temporary file is left behind.
+// as it was and no temporary file is left behind.
 int ReplaceFile(const std::string& path, const std::string& bytes) {
-  const std::string target = WriteTarget(path);
-  struct stat old;
-  bool exists = ::stat(target.c_str(), &old) == 0;
-  if (exists && ::access(target.c_str(), W_OK) != 0) return errno;
-
-  std::filesystem::path where(target);
-  std::string temp = (where.has_parent_path() ? where.parent_path().string() + "/" : "") +
-                     where.filename().string() + ".tmp-XXXXXX";
-  int fd = ::mkstemp(temp.data());
-  if (fd < 0) return errno;
-
   int err = 0;
-  if (::fchmod(fd, exists ? (old.st_mode & 07777) : DefaultMode()) != 0) err = errno;
-  if (exists && (old.st_uid != ::geteuid() || old.st_gid != ::getegid())) {
-    // Keeping the owner only works with the rights to do so; not worth failing over.
-    if (::fchown(fd, old.st_uid, old.st_gid) != 0) {
-    }
-  }
-  if (err == 0) err = WriteAll(fd, bytes);
-  if (err == 0 && ::fsync(fd) != 0) err = errno;
-  if (::close(fd) != 0 && err == 0) err = errno;
-  if (err == 0 && ::rename(temp.c_str(), target.c_str()) != 0) err = errno;
-  if (err != 0) {
-    ::unlink(temp.c_str());
-    return err;
-  }
-  // Make the rename itself durable; the data is already safe either way.
-  std::string dir = where.has_parent_path() ? where.parent_path().string() : ".";
-  int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dfd >= 0) {
-    ::fsync(dfd);
-    ::close(dfd);
-  }
-  return 0;
+  return files::ReplaceFile(path, bytes, err) ? 0 : err;
 }
 
 }  // namespace

@@ -3,6 +3,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
+
+#include "file_replace.h"
 
 namespace zefrsim {
 
@@ -37,15 +40,10 @@ bool ParseNumber(const std::string& text, long& value) {
   return *end == '\0';
 }
 
+// Whole or not at all, and never through a name someone else prepared.
 bool WriteFileAtomically(const std::string& path, const std::uint8_t* data, std::size_t length) {
-  const std::string temp = path + ".part";
-  std::FILE* f = std::fopen(temp.c_str(), "wb");
-  if (f == nullptr) return false;
-  bool ok = std::fwrite(data, 1, length, f) == length;
-  ok = std::fclose(f) == 0 && ok;
-  if (ok) ok = std::rename(temp.c_str(), path.c_str()) == 0;
-  if (!ok) std::remove(temp.c_str());
-  return ok;
+  int error = 0;
+  return zefr::files::ReplaceFile(path, std::string_view(reinterpret_cast<const char*>(data), length), error);
 }
 
 std::string Format(const char* fmt, auto... args) {
