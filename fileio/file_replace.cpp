@@ -58,6 +58,22 @@ std::string TempName(const std::string& dir, const std::string& name) {
   return dir + "/." + name + suffix;
 }
 
+// Gives a fresh name beside dir/name to `make`, which fails with EEXIST while
+// the name is taken; the name it took, or false with error.
+template <typename Make>
+bool ClaimName(const std::string& dir, const std::string& name, Make make, std::string& claimed, int& error) {
+  for (int tries = 0; tries < 100; ++tries) {
+    std::string temp = TempName(dir, name);
+    if (make(temp)) {
+      claimed = temp;
+      return true;
+    }
+    if (errno != EEXIST) break;
+  }
+  error = errno;
+  return false;
+}
+
 bool IsLink(const std::string& path) {
   struct stat st {};
   return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
@@ -209,22 +225,13 @@ bool FileReplacer::MakeTemp(const std::string& dir, const std::string& name, mod
       return false;
     }
   }
-  for (int tries = 0; tries < 100; ++tries) {
-    std::string temp = TempName(dir, name);
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd >= 0) {
-      ::fchmod(fd, mode);
-      tempFd_ = fd;
-      tempName_ = temp;
-      return true;
-    }
-    if (errno != EEXIST) {
-      error = errno;
-      return false;
-    }
-  }
-  error = EEXIST;
-  return false;
+  auto create = [&](const std::string& temp) {
+    tempFd_ = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    return tempFd_ >= 0;
+  };
+  if (!ClaimName(dir, name, create, tempName_, error)) return false;
+  ::fchmod(tempFd_, mode);
+  return true;
 }
 
 void FileReplacer::UseInPlace() {
@@ -263,19 +270,10 @@ bool FileReplacer::LinkTemp(int& error) {
   }
   std::string dir, name;
   SplitPath(target_, dir, name);
-  for (int tries = 0; tries < 100; ++tries) {
-    std::string temp = TempName(dir, name);
-    if (::linkat(AT_FDCWD, from.c_str(), AT_FDCWD, temp.c_str(), AT_SYMLINK_FOLLOW) == 0) {
-      tempName_ = temp;
-      return true;
-    }
-    if (errno != EEXIST) {
-      error = errno;
-      return false;
-    }
-  }
-  error = EEXIST;
-  return false;
+  auto link = [&](const std::string& temp) {
+    return ::linkat(AT_FDCWD, from.c_str(), AT_FDCWD, temp.c_str(), AT_SYMLINK_FOLLOW) == 0;
+  };
+  return ClaimName(dir, name, link, tempName_, error);
 }
 
 bool FileReplacer::CommitInPlace(std::string_view bytes, int& error) {
