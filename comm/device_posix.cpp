@@ -23,6 +23,7 @@
 
 #include "ZefrComm.h"
 #include "device.h"
+#include "link.h"
 #include "win_error.h"
 
 namespace zefr::comm {
@@ -62,6 +63,27 @@ std::uint32_t WaitReady(int fd, short events, Clock::time_point deadline) {
     if (n > 0) return 0;  // errors and hang-ups surface in the following call
     if (n == 0) return win::kTimeout;
     if (errno != EINTR) return win::FromErrno(errno);
+  }
+}
+
+// Connects without blocking: a listener that stops accepting fills its queue,
+// and a blocking connect would then wait for ever.
+std::uint32_t ConnectWithin(int fd, const sockaddr_un& addr, Clock::time_point deadline) {
+  for (;;) {
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) == 0) return 0;
+    const int err = errno;
+    if (err == EINPROGRESS) {
+      if (std::uint32_t e = WaitReady(fd, POLLOUT, deadline)) return e;
+      int pending = 0;
+      socklen_t size = sizeof pending;
+      if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &pending, &size) != 0) return win::FromErrno(errno);
+      return pending == 0 ? 0 : win::FromErrno(pending);
+    }
+    if (err != EAGAIN && err != EINTR) return win::FromErrno(err);
+    // A full queue cannot be polled for from this side: look again shortly.
+    const auto left = deadline - Clock::now();
+    if (left <= Clock::duration::zero()) return win::kTimeout;
+    std::this_thread::sleep_for(std::min<Clock::duration>(left, std::chrono::milliseconds(10)));
   }
 }
 
@@ -119,10 +141,11 @@ class PosixDevice final : public Device {
     addr.sun_family = AF_UNIX;
     if (path.size() >= sizeof addr.sun_path) return win::kFilenameExcedRange;
     std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
-    int fd = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
+    // Every step below polls or passes MSG_DONTWAIT, so the socket may stay non-blocking.
+    int fd = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0) return win::FromErrno(errno);
-    if (::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) != 0) {
-      std::uint32_t e = win::FromErrno(errno);
+    std::uint32_t e = ConnectWithin(fd, addr, Clock::now() + std::chrono::milliseconds(kStepLimitMs));
+    if (e != 0) {
       ::close(fd);
       return e;
     }
@@ -160,9 +183,12 @@ class PosixDevice final : public Device {
     if (fd_ < 0) return win::kInvalidHandle;
     // A socket queues what arrives, so arming only drops answers nobody
     // waited for (to requests that expected none), keeping packets paired.
+    // A peer that never stops sending must not hold the call here.
+    const auto deadline = Clock::now() + std::chrono::milliseconds(kStepLimitMs);
     char scrap;
     while (::recv(fd_, &scrap, 1, MSG_DONTWAIT | MSG_TRUNC | MSG_PEEK) > 0) {
       ::recv(fd_, &scrap, 1, MSG_DONTWAIT | MSG_TRUNC);
+      if (Clock::now() >= deadline) return win::kTimeout;
     }
     buffer_ = buffer;
     capacity_ = capacity;

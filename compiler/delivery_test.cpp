@@ -1,13 +1,20 @@
 #include "delivery.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <sstream>
+#include <vector>
 
 #include "console.h"
 #include "delivery_messages.h"
@@ -277,6 +284,42 @@ TEST_F(DeliveryTest, ProgramWithoutItsLibrary) {
     EXPECT_TRUE(EndsWith(r.out, std::string(kOpening) + c.text)) << c.name << "\n" << r.out;
   }
   EXPECT_EQ(sim.Stat("connects"), 0);
+}
+
+// A connection the device never takes, left in its queue; -1 once the queue is full.
+int Abandoned(const std::string& socketPath) {
+  int fd = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+  sockaddr_un a{};
+  a.sun_family = AF_UNIX;
+  std::strncpy(a.sun_path, socketPath.c_str(), sizeof a.sun_path - 1);
+  if (fd >= 0 && ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+TEST_F(DeliveryTest, SlowStoppedDeviceWithAFullQueueEndsTheProgram) {
+  ASSERT_TRUE(sim.Start(dir.path()));
+  ASSERT_EQ(::kill(sim.pid(), SIGSTOP), 0);
+  struct Resume {
+    pid_t pid;
+    ~Resume() { ::kill(pid, SIGCONT); }  // so that it can be stopped for good
+  } resume{sim.pid()};
+  // What earlier deliveries to a stopped device leave behind.
+  std::vector<int> queued;
+  for (int fd; queued.size() < 100 && (fd = Abandoned(sim.SocketPath())) >= 0;) queued.push_back(fd);
+  const auto start = std::chrono::steady_clock::now();
+  Ran r = RunProgram("timeout", dir.path(), std::string("60 '") + ZEFRCFG_BINARY + "' '" + kAtx + "'");
+  const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  for (int fd : queued) ::close(fd);
+  EXPECT_EQ(r.exitCode, 1) << r.out;
+  EXPECT_TRUE(EndsWith(r.out, std::string(kOpening) + kCommunicating +
+                                  "*** Unable to communicate with ZEFR Subsystem!!\n"
+                                  "   Windows CCode = 0x000005B4 (This operation returned because the timeout "
+                                  "period expired.)\n\n"))
+      << r.out;
+  EXPECT_LT(took, 30.0);
 }
 
 }  // namespace
