@@ -25,7 +25,7 @@ class Device {
   // false when there is none.
   virtual bool Discover(std::string& path) = 0;
   // Opens the device at `path`, bounded like every other step where the
-  // platform can bound it; 0 or the error.
+  // platform can bound it, and only if its server may be trusted; 0 or the error.
   virtual std::uint32_t Open(const std::string& path) = 0;
   virtual bool IsOpen() const = 0;
   virtual void Close() = 0;

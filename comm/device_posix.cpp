@@ -1,6 +1,8 @@
 // The firmware interface device on POSIX: each present interface of the
 // device class is a SOCK_SEQPACKET socket named "<class GUID>.<index>" in
 // $ZEFR_DEVICE_DIR (default /run/zefr). One message is one whole packet.
+// Only a socket served by root or by the caller is the device: anyone else
+// who can write to the directory could otherwise take the payload.
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -66,6 +68,9 @@ std::uint32_t WaitReady(int fd, short events, Clock::time_point deadline) {
   }
 }
 
+// Root's or our own (effective) user's: the only ones who may be the device.
+bool TrustedUser(uid_t uid) { return uid == 0 || uid == ::geteuid(); }
+
 // Connects without blocking: a listener that stops accepting fills its queue,
 // and a blocking connect would then wait for ever.
 std::uint32_t ConnectWithin(int fd, const sockaddr_un& addr, Clock::time_point deadline) {
@@ -85,6 +90,18 @@ std::uint32_t ConnectWithin(int fd, const sockaddr_un& addr, Clock::time_point d
     if (left <= Clock::duration::zero()) return win::kTimeout;
     std::this_thread::sleep_for(std::min<Clock::duration>(left, std::chrono::milliseconds(10)));
   }
+}
+
+// Whether the process serving the connection may be the device. Anyone else
+// gets access denied (5), as Windows answers for a device the caller may not
+// open, and never a byte from us.
+std::uint32_t CheckPeer(int fd) {
+  ucred peer{};
+  socklen_t size = sizeof peer;
+  if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0 || size != sizeof peer) {
+    return win::kAccessDenied;
+  }
+  return TrustedUser(peer.uid) ? 0u : win::kAccessDenied;
 }
 
 IoResult SendWhole(int fd, const void* data, std::size_t length, Clock::time_point deadline) {
@@ -123,10 +140,12 @@ class PosixDevice final : public Device {
     ::closedir(d);
     std::sort(found.begin(), found.end());
     for (const auto& [index, name] : found) {
-      // Only something that is a socket counts as a present interface.
+      // Only a socket counts as a present interface, and only one of root's
+      // or ours: anybody may bind one in a shared directory. A link is never
+      // followed, as it may lead anywhere.
       const std::string full = dir + "/" + name;
       struct stat st;
-      if (::stat(full.c_str(), &st) != 0 || !S_ISSOCK(st.st_mode)) continue;
+      if (::lstat(full.c_str(), &st) != 0 || !S_ISSOCK(st.st_mode) || !TrustedUser(st.st_uid)) continue;
       // The first answering interface ends the search, usable or not.
       if (full.size() >= sizeof(sockaddr_un{}.sun_path)) return false;
       path = full;
@@ -145,6 +164,8 @@ class PosixDevice final : public Device {
     int fd = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0) return win::FromErrno(errno);
     std::uint32_t e = ConnectWithin(fd, addr, Clock::now() + std::chrono::milliseconds(kStepLimitMs));
+    // Checked before the connect request, the first byte we send.
+    if (e == 0) e = CheckPeer(fd);
     if (e != 0) {
       ::close(fd);
       return e;

@@ -1,9 +1,13 @@
 // The POSIX device against real sockets in a private directory: every step
-// ends within its limit whatever the peer does.
+// ends within its limit whatever the peer does, and only a socket served by
+// root or by the caller is taken for the device.
 
+#include <grp.h>
+#include <pwd.h>
 #include <signal.h>
 #include <sys/mman.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <poll.h>
@@ -96,13 +100,27 @@ int Client(const std::string& path) {
   return fd;
 }
 
+struct User {
+  uid_t uid;
+  gid_t gid;
+};
+
+User Nobody() {
+  const passwd* pw = ::getpwnam("nobody");
+  return pw != nullptr ? User{pw->pw_uid, pw->pw_gid} : User{65534, 65534};
+}
+
+bool DropTo(User u) { return ::setgroups(0, nullptr) == 0 && ::setgid(u.gid) == 0 && ::setuid(u.uid) == 0; }
+
 // What the peer process saw, in memory it shares with the test.
 struct PeerCounts {
   std::atomic<long> accepted{0};
   std::atomic<long> bytes{0};
 };
 
-// The device served by a child process. It answers the connect request with a maximum message
+// The device served by a child process. It binds `path` as the test's user,
+// then may become another user before it listens: the file is then ours but
+// the server is not. It answers the connect request with a maximum message
 // length of 4096 and each request with R bytes of completion code 0.
 class PeerProcess {
  public:
@@ -115,14 +133,14 @@ class PeerProcess {
     if (counts_ != nullptr) ::munmap(counts_, sizeof(PeerCounts));
   }
 
-  bool Start(const std::string& path) {
+  bool Start(const std::string& path, const User* as = nullptr) {
     int listener = Bound(path);
     int ready[2];
     if (counts_ == nullptr || listener < 0 || ::pipe(ready) != 0) return false;
     pid_ = ::fork();
     if (pid_ == 0) {
       ::close(ready[0]);
-      if (::listen(listener, 16) != 0) ::_exit(3);
+      if ((as != nullptr && !DropTo(*as)) || ::listen(listener, 16) != 0) ::_exit(3);
       char one = 1;
       if (::write(ready[1], &one, 1) != 1) ::_exit(3);
       Serve(listener);
@@ -184,6 +202,31 @@ class PeerProcess {
 
   pid_t pid_ = -1;
   PeerCounts* counts_ = nullptr;
+};
+
+// The system device with its pauses skipped, so that several tries stay quick.
+class QuickPauses final : public Device {
+ public:
+  bool Discover(std::string& path) override { return d_->Discover(path); }
+  std::uint32_t Open(const std::string& path) override { return d_->Open(path); }
+  bool IsOpen() const override { return d_->IsOpen(); }
+  void Close() override { d_->Close(); }
+  IoResult Control(std::uint32_t code, const void* in, std::uint32_t inLength, void* out, std::uint32_t outLength,
+                   std::uint32_t limitMs) override {
+    return d_->Control(code, in, inLength, out, outLength, limitMs);
+  }
+  IoResult Write(const void* data, std::uint32_t length, std::uint32_t limitMs) override {
+    return d_->Write(data, length, limitMs);
+  }
+  std::uint32_t ArmReceive(void* buffer, std::uint32_t capacity) override {
+    return d_->ArmReceive(buffer, capacity);
+  }
+  IoResult CompleteReceive(std::uint32_t limitMs) override { return d_->CompleteReceive(limitMs); }
+  void CancelReceive() override { d_->CancelReceive(); }
+  void Pause(std::uint32_t) override {}
+
+ private:
+  std::unique_ptr<Device> d_ = MakeSystemDevice();
 };
 
 // Opens `path` and sends the connect request, as the link does; names the
@@ -263,6 +306,119 @@ TEST(DevicePosixBounds, EveryStepEndsWithinItsLimit) {
     EXPECT_EQ(o.error, win::kTimeout) << c.name;
     EXPECT_GE(o.seconds, 0.95) << c.name;
     EXPECT_LT(o.seconds, 1.8) << c.name;
+    for (int fd : fds) ::close(fd);
+  }
+}
+
+// One payload-sized request through the link over the real device.
+struct Sent {
+  int result = 0;
+  std::uint32_t error = 0;
+};
+
+Sent SendThroughLink() {
+  QuickPauses device;
+  Link link(device);
+  if (!link.Attach()) return {0, win::kDllInitFailed};
+  std::vector<std::uint8_t> request = {3, 16, 0, 1, 0};
+  request.resize(5 + 16, 0x5A);
+  std::uint8_t response = 0xEE;
+  win::SetLastError(0);
+  Sent s;
+  s.result = link.Command(request.data(), static_cast<std::uint32_t>(request.size()), &response, 1);
+  s.error = win::LastError();
+  return s;
+}
+
+TEST(DevicePosixPeer, SameUserServesTheDevice) {
+  DeviceDir dir;
+  PeerProcess peer;
+  ASSERT_TRUE(peer.Start(dir.Interface(0)));
+  const Sent s = SendThroughLink();
+  EXPECT_EQ(s.result, 1);
+  EXPECT_EQ(peer.accepted(), 1);
+  EXPECT_EQ(peer.bytes(), 20 + 21);  // the connect request, then the request
+}
+
+TEST(DevicePosixPeer, AnotherUserIsNeverSentAByte) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to serve as another user";
+  DeviceDir dir;
+  PeerProcess peer;
+  // Our file, so discovery takes it; only the connection tells who serves it.
+  const User nobody = Nobody();
+  ASSERT_TRUE(peer.Start(dir.Interface(0), &nobody));
+  const Sent s = SendThroughLink();
+  EXPECT_EQ(s.result, 0);
+  EXPECT_EQ(s.error, win::kAccessDenied);
+  // Every try connected and was closed unused.
+  for (int i = 0; i < 200 && peer.accepted() < kConnectTries; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  EXPECT_EQ(peer.accepted(), kConnectTries);
+  EXPECT_EQ(peer.bytes(), 0);
+}
+
+TEST(DevicePosixPeer, RootServesEveryUser) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to call as another user";
+  DeviceDir dir;
+  PeerProcess peer;
+  ASSERT_TRUE(peer.Start(dir.Interface(0)));
+  // The other user must find and reach the socket.
+  ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
+  ASSERT_EQ(::chmod(dir.Interface(0).c_str(), 0666), 0);
+  pid_t child = ::fork();
+  if (child == 0) {
+    if (!DropTo(Nobody())) ::_exit(3);
+    const Sent s = SendThroughLink();
+    ::_exit(s.result == 1 ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(peer.bytes(), 20 + 21);
+}
+
+TEST(DevicePosixDiscovery, SkipsLinksAndOtherUsersSockets) {
+  enum class Entry { kOurs, kOthers, kLink };
+  struct Case {
+    const char* name;
+    std::vector<std::pair<int, Entry>> entries;
+    int found;  // the index discovery takes, -1 for none
+  } cases[] = {
+      {"only ours", {{0, Entry::kOurs}}, 0},
+      {"a link first", {{0, Entry::kLink}, {2, Entry::kOurs}}, 2},
+      {"only a link", {{0, Entry::kLink}}, -1},
+      {"another user's first", {{0, Entry::kOthers}, {1, Entry::kOurs}}, 1},
+      {"only another user's", {{0, Entry::kOthers}}, -1},
+  };
+  const bool root = ::geteuid() == 0;
+  for (const Case& c : cases) {
+    bool needsRoot = false;
+    for (const auto& e : c.entries) needsRoot |= e.second == Entry::kOthers;
+    if (needsRoot && !root) continue;  // only root can give a socket away
+    DeviceDir dir;
+    std::vector<int> fds;
+    const std::string elsewhere = dir.path() + "/elsewhere";
+    fds.push_back(Bound(elsewhere));
+    for (const auto& [index, kind] : c.entries) {
+      const std::string path = dir.Interface(index);
+      if (kind == Entry::kLink) {
+        ASSERT_EQ(::symlink(elsewhere.c_str(), path.c_str()), 0) << c.name;
+        continue;
+      }
+      fds.push_back(Bound(path));
+      if (kind == Entry::kOthers) {
+        ASSERT_EQ(::lchown(path.c_str(), Nobody().uid, Nobody().gid), 0) << c.name;
+      }
+    }
+    for (int fd : fds) ASSERT_GE(fd, 0) << c.name;
+    std::string path;
+    const bool found = MakeSystemDevice()->Discover(path);
+    EXPECT_EQ(found, c.found >= 0) << c.name;
+    if (c.found >= 0) {
+      EXPECT_EQ(path, dir.Interface(c.found)) << c.name;
+    }
     for (int fd : fds) ::close(fd);
   }
 }
