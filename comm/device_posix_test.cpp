@@ -3,6 +3,7 @@
 // root or by the caller is taken for the device.
 
 #include <grp.h>
+#include <poll.h>
 #include <pwd.h>
 #include <signal.h>
 #include <sys/mman.h>
@@ -10,7 +11,6 @@
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <sys/wait.h>
-#include <poll.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
