@@ -24,7 +24,8 @@ class Device {
   // Finds the path of the first present interface of the device class;
   // false when there is none.
   virtual bool Discover(std::string& path) = 0;
-  // Opens the device at `path`; 0 or the error.
+  // Opens the device at `path`, bounded like every other step where the
+  // platform can bound it, and only if its server may be trusted; 0 or the error.
   virtual std::uint32_t Open(const std::string& path) = 0;
   virtual bool IsOpen() const = 0;
   virtual void Close() = 0;

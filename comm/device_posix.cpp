@@ -1,6 +1,8 @@
 // The firmware interface device on POSIX: each present interface of the
 // device class is a SOCK_SEQPACKET socket named "<class GUID>.<index>" in
 // $ZEFR_DEVICE_DIR (default /run/zefr). One message is one whole packet.
+// Only a socket served by root or by the caller is the device: anyone else
+// who can write to the directory could otherwise take the payload.
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -23,6 +25,7 @@
 
 #include "ZefrComm.h"
 #include "device.h"
+#include "link.h"
 #include "win_error.h"
 
 namespace zefr::comm {
@@ -65,6 +68,42 @@ std::uint32_t WaitReady(int fd, short events, Clock::time_point deadline) {
   }
 }
 
+// Root's or our own (effective) user's: the only ones who may be the device.
+bool TrustedUser(uid_t uid) { return uid == 0 || uid == ::geteuid(); }
+
+// Connects without blocking: a listener that stops accepting fills its queue,
+// and a blocking connect would then wait for ever.
+std::uint32_t ConnectWithin(int fd, const sockaddr_un& addr, Clock::time_point deadline) {
+  for (;;) {
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) == 0) return 0;
+    const int err = errno;
+    if (err == EINPROGRESS) {
+      if (std::uint32_t e = WaitReady(fd, POLLOUT, deadline)) return e;
+      int pending = 0;
+      socklen_t size = sizeof pending;
+      if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &pending, &size) != 0) return win::FromErrno(errno);
+      return pending == 0 ? 0 : win::FromErrno(pending);
+    }
+    if (err != EAGAIN && err != EINTR) return win::FromErrno(err);
+    // A full queue cannot be polled for from this side: look again shortly.
+    const auto left = deadline - Clock::now();
+    if (left <= Clock::duration::zero()) return win::kTimeout;
+    std::this_thread::sleep_for(std::min<Clock::duration>(left, std::chrono::milliseconds(10)));
+  }
+}
+
+// Whether the process serving the connection may be the device. Anyone else
+// gets access denied (5), as Windows answers for a device the caller may not
+// open, and never a byte from us.
+std::uint32_t CheckPeer(int fd) {
+  ucred peer{};
+  socklen_t size = sizeof peer;
+  if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0 || size != sizeof peer) {
+    return win::kAccessDenied;
+  }
+  return TrustedUser(peer.uid) ? 0u : win::kAccessDenied;
+}
+
 IoResult SendWhole(int fd, const void* data, std::size_t length, Clock::time_point deadline) {
   for (;;) {
     if (std::uint32_t e = WaitReady(fd, POLLOUT, deadline)) return {0, e};
@@ -101,10 +140,12 @@ class PosixDevice final : public Device {
     ::closedir(d);
     std::sort(found.begin(), found.end());
     for (const auto& [index, name] : found) {
-      // Only something that is a socket counts as a present interface.
+      // Only a socket counts as a present interface, and only one of root's
+      // or ours: anybody may bind one in a shared directory. A link is never
+      // followed, as it may lead anywhere.
       const std::string full = dir + "/" + name;
       struct stat st;
-      if (::stat(full.c_str(), &st) != 0 || !S_ISSOCK(st.st_mode)) continue;
+      if (::lstat(full.c_str(), &st) != 0 || !S_ISSOCK(st.st_mode) || !TrustedUser(st.st_uid)) continue;
       // The first answering interface ends the search, usable or not.
       if (full.size() >= sizeof(sockaddr_un{}.sun_path)) return false;
       path = full;
@@ -119,10 +160,13 @@ class PosixDevice final : public Device {
     addr.sun_family = AF_UNIX;
     if (path.size() >= sizeof addr.sun_path) return win::kFilenameExcedRange;
     std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
-    int fd = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
+    // Every step below polls or passes MSG_DONTWAIT, so the socket may stay non-blocking.
+    int fd = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0) return win::FromErrno(errno);
-    if (::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) != 0) {
-      std::uint32_t e = win::FromErrno(errno);
+    std::uint32_t e = ConnectWithin(fd, addr, Clock::now() + std::chrono::milliseconds(kStepLimitMs));
+    // Checked before the connect request, the first byte we send.
+    if (e == 0) e = CheckPeer(fd);
+    if (e != 0) {
       ::close(fd);
       return e;
     }
@@ -160,9 +204,12 @@ class PosixDevice final : public Device {
     if (fd_ < 0) return win::kInvalidHandle;
     // A socket queues what arrives, so arming only drops answers nobody
     // waited for (to requests that expected none), keeping packets paired.
+    // A peer that never stops sending must not hold the call here.
+    const auto deadline = Clock::now() + std::chrono::milliseconds(kStepLimitMs);
     char scrap;
     while (::recv(fd_, &scrap, 1, MSG_DONTWAIT | MSG_TRUNC | MSG_PEEK) > 0) {
       ::recv(fd_, &scrap, 1, MSG_DONTWAIT | MSG_TRUNC);
+      if (Clock::now() >= deadline) return win::kTimeout;
     }
     buffer_ = buffer;
     capacity_ = capacity;

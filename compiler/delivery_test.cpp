@@ -1,13 +1,24 @@
 #include "delivery.h"
 
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <pwd.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <sstream>
+#include <thread>
+#include <vector>
 
 #include "console.h"
 #include "delivery_messages.h"
@@ -277,6 +288,115 @@ TEST_F(DeliveryTest, ProgramWithoutItsLibrary) {
     EXPECT_TRUE(EndsWith(r.out, std::string(kOpening) + c.text)) << c.name << "\n" << r.out;
   }
   EXPECT_EQ(sim.Stat("connects"), 0);
+}
+
+// A connection the device never takes, left in its queue; -1 once the queue is full.
+int Abandoned(const std::string& socketPath) {
+  int fd = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+  sockaddr_un a{};
+  a.sun_family = AF_UNIX;
+  std::strncpy(a.sun_path, socketPath.c_str(), sizeof a.sun_path - 1);
+  if (fd >= 0 && ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+TEST_F(DeliveryTest, SlowStoppedDeviceWithAFullQueueEndsTheProgram) {
+  ASSERT_TRUE(sim.Start(dir.path()));
+  ASSERT_EQ(::kill(sim.pid(), SIGSTOP), 0);
+  struct Resume {
+    pid_t pid;
+    ~Resume() { ::kill(pid, SIGCONT); }  // so that it can be stopped for good
+  } resume{sim.pid()};
+  // What earlier deliveries to a stopped device leave behind.
+  std::vector<int> queued;
+  for (int fd; queued.size() < 100 && (fd = Abandoned(sim.SocketPath())) >= 0;) queued.push_back(fd);
+  const auto start = std::chrono::steady_clock::now();
+  Ran r = RunProgram("timeout", dir.path(), std::string("60 '") + ZEFRCFG_BINARY + "' '" + kAtx + "'");
+  const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  for (int fd : queued) ::close(fd);
+  EXPECT_EQ(r.exitCode, 1) << r.out;
+  EXPECT_TRUE(EndsWith(r.out, std::string(kOpening) + kCommunicating +
+                                  "*** Unable to communicate with ZEFR Subsystem!!\n"
+                                  "   Windows CCode = 0x000005B4 (This operation returned because the timeout "
+                                  "period expired.)\n\n"))
+      << r.out;
+  EXPECT_LT(took, 30.0);
+}
+
+// zefrsim run by another user with a umask of 0, as anybody could run it in
+// a directory that everyone may write to.
+class ImpostorSim {
+ public:
+  ~ImpostorSim() {
+    if (pid_ <= 0) return;
+    ::kill(pid_, SIGTERM);
+    ::waitpid(pid_, nullptr, 0);
+  }
+  bool Start(const std::string& deviceDir, const std::string& store) {
+    const passwd* pw = ::getpwnam("nobody");
+    if (pw == nullptr) return false;
+    const uid_t uid = pw->pw_uid;
+    const gid_t gid = pw->pw_gid;
+    const std::string socketPath = deviceDir + "/{E2D1FF34-3458-49A9-88DA-8E6915CE9BE5}.0";
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      ::umask(0);
+      if (::setgroups(0, nullptr) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0) ::_exit(3);
+      ::execl(ZEFRSIM_BINARY, ZEFRSIM_BINARY, "--dir", deviceDir.c_str(), "--index", "0", "--store", store.c_str(),
+              "--quiet", static_cast<char*>(nullptr));
+      ::_exit(3);
+    }
+    struct stat st;
+    for (int i = 0; pid_ > 0 && i < 1000; ++i) {
+      if (::lstat(socketPath.c_str(), &st) == 0 && S_ISSOCK(st.st_mode)) return st.st_uid == uid;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+  }
+
+ private:
+  pid_t pid_ = -1;
+};
+
+TEST_F(DeliveryTest, AnotherUsersSimulatorIsNeverTheDevice) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to run a simulator as another user";
+  struct Case {
+    const char* name;
+    bool genuine;  // our own simulator serves index 1 as well
+    int exitCode;
+    const char* tail;
+  } cases[] = {
+      {"impostor alone", false, 1,
+       "Opening ZEFR Subsystem Connection...\n*** Unable to connect to ZEFR Subsystem!!\n"
+       "   Windows CCode = 0x0000045A (A dynamic link library (DLL) initialization routine failed.)\n\n"},
+      {"impostor first, ours next", true, 0,
+       "Opening ZEFR Subsystem Connection...\nCommunicating Payload to ZEFR Subsystem...\nPayload Accepted.\n\n"},
+  };
+  for (const Case& c : cases) {
+    // A shared directory such as /tmp: everyone may create entries in it.
+    TempDir top;
+    const std::string shared = top.File("shared");
+    ASSERT_EQ(::chmod(top.path().c_str(), 0711), 0) << c.name;
+    ASSERT_EQ(::mkdir(shared.c_str(), 0700), 0) << c.name;
+    ASSERT_EQ(::chmod(shared.c_str(), 01777), 0) << c.name;
+    ::setenv("ZEFR_DEVICE_DIR", shared.c_str(), 1);
+    ImpostorSim impostor;
+    ASSERT_TRUE(impostor.Start(shared, shared + "/stolen.bin")) << c.name;
+    SimProcess ours;
+    if (c.genuine) {
+      ASSERT_TRUE(ours.Start(shared, {}, "1")) << c.name;
+    }
+    Ran r = RunProgram(ZEFRCFG_BINARY, dir.path(), "'" + kAtx + "'");
+    EXPECT_EQ(r.exitCode, c.exitCode) << c.name << "\n" << r.out;
+    EXPECT_TRUE(EndsWith(r.out, c.tail)) << c.name << "\n" << r.out;
+    EXPECT_FALSE(fs::exists(shared + "/stolen.bin")) << c.name;
+    if (c.genuine) {
+      EXPECT_TRUE(ReadFile(ours.StorePath()) == ReadFile(dir.File("written.bin"))) << c.name;
+    }
+  }
 }
 
 }  // namespace
