@@ -1,7 +1,9 @@
 #include "CheckRun.h"
 
-#include <filesystem>
-#include <fstream>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
 #include <ostream>
 
 #include "ConfigurationDocument.h"
@@ -46,8 +48,12 @@ std::optional<CheckOptions> ParseCheckArguments(const std::vector<std::string>& 
 }
 
 int RunCheck(const CheckOptions& options, std::ostream& out, std::ostream& err) {
-  if (!std::ifstream(options.file).is_open() || std::filesystem::is_directory(options.file)) {
-    err << "zefrct_gui: cannot read \"" << options.file << "\"\n";
+  // Looked at without opening it: opening a FIFO would wait for a writer.
+  // Whatever else cannot be read, Load says why.
+  struct stat st;
+  const int why = ::stat(options.file.c_str(), &st) != 0 ? errno : S_ISDIR(st.st_mode) ? EISDIR : 0;
+  if (why != 0) {
+    err << "zefrct_gui: cannot read \"" << options.file << "\": " << std::strerror(why) << "\n";
     return 2;
   }
   ParameterSchema schema;
