@@ -135,7 +135,7 @@ bool CPayloadCommands::runCompiler(const QString& headline, const QStringList& a
   const zefr::RunResult result = zefr::RunWithCapturedOutput(
       m_work.compilerPath(), arguments, m_work.path(), [&wait](const QString& text) { wait.appendOutput(text); });
   wait.hide();
-  m_statusText = result.output;
+  m_statusText = result.started ? result.output : result.error;
   return result.exitedCleanly;
 }
 

@@ -512,6 +512,11 @@ void PayloadCommandsTest::programChangedBeforeItRuns_data() {
   QTest::newRow("send, library replaced") << true << "ZefrComm.so" << "replace" << "Not run: \"%1\" was replaced";
   QTest::newRow("send, library made writable by others") << true << "ZefrComm.so" << "open"
                                                           << "Not run: \"%1\" can be written by others";
+  // Not a change the checks refuse: the system refuses to start it, and says why.
+  QTest::newRow("generate, compiler not executable") << false << "324324324324343424343242" << "no exec"
+                                                     << "Cannot start \"%1\": execvp: Permission denied";
+  QTest::newRow("send, compiler not executable") << true << "324324324324343424343242" << "no exec"
+                                                 << "Cannot start \"%1\": execvp: Permission denied";
 }
 
 void PayloadCommandsTest::programChangedBeforeItRuns() {
@@ -535,6 +540,7 @@ void PayloadCommandsTest::programChangedBeforeItRuns() {
       QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(other) == other.size());
     }
     if (change == QLatin1String("open")) QVERIFY(::chmod(QFile::encodeName(path).constData(), 0777) == 0);
+    if (change == QLatin1String("no exec")) QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner));
   };
   send ? m_commands->send() : m_commands->generate();
   QVERIFY(!QFileInfo::exists(marker));

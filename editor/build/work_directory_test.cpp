@@ -1,10 +1,12 @@
 // The work directory, the embedded files and running a program with captured output.
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -54,6 +56,8 @@ class WorkDirectoryTest : public QObject {
   void verifyFindsChanges();
   void run_data();
   void run();
+  void runSaysWhyItDidNotStart_data();
+  void runSaysWhyItDidNotStart();
   void runKeepsTheWindowAlive();
 };
 
@@ -371,6 +375,41 @@ void WorkDirectoryTest::run() {
   QCOMPARE(pieces, output);
   QCOMPARE(r.started, started);
   QCOMPARE(r.exitedCleanly, clean);
+}
+
+void WorkDirectoryTest::runSaysWhyItDidNotStart_data() {
+  QTest::addColumn<QString>("setup");
+  QTest::addColumn<QString>("reason");  // the end of the message
+  QTest::newRow("not executable") << "chmod" << "Permission denied";
+  QTest::newRow("missing interpreter") << "interpreter" << "No such file or directory";
+  QTest::newRow("missing program") << "missing" << "No such file or directory";
+  QTest::newRow("folder mounted noexec") << "noexec" << "is on a file system mounted noexec)";
+}
+
+void WorkDirectoryTest::runSaysWhyItDidNotStart() {
+  QFETCH(QString, setup);
+  QFETCH(QString, reason);
+  QTemporaryDir dir;
+  const QString program = dir.filePath(QStringLiteral("program"));
+  const QByteArray folder = QFile::encodeName(dir.path());
+  bool mounted = false;
+  const auto unmount = qScopeGuard([&] {
+    if (mounted) ::umount(folder.constData());
+  });
+  if (setup == QLatin1String("chmod")) QVERIFY(writeFile(program, "#!/bin/sh\n", QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+  if (setup == QLatin1String("interpreter"))
+    QVERIFY(writeFile(program, "#!/no/such/interpreter\n", QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+  if (setup == QLatin1String("noexec")) {
+    mounted = ::mount("tmpfs", folder.constData(), "tmpfs", MS_NOEXEC, "size=1m") == 0;
+    if (!mounted) QSKIP("cannot mount a noexec file system here");
+    QVERIFY(QFile::copy(QStringLiteral("/bin/true"), program));
+    QVERIFY(QFile::setPermissions(program, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+  }
+  const zefr::RunResult r = zefr::RunWithCapturedOutput(program, {}, dir.path());
+  QVERIFY(!r.started);
+  QVERIFY(r.output.isEmpty());
+  QVERIFY2(r.error.startsWith(QStringLiteral("Cannot start \"%1\": ").arg(program)), qPrintable(r.error));
+  QVERIFY2(r.error.endsWith(reason), qPrintable(r.error));
 }
 
 void WorkDirectoryTest::runKeepsTheWindowAlive() {
