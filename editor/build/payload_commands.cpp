@@ -39,6 +39,18 @@ class WaitCursor {
   bool m_on = false;
 };
 
+// The temporary files go when a command ends, whichever way it ends.
+class CleanupAtEnd {
+ public:
+  explicit CleanupAtEnd(WorkDirectory& work) : m_work(work) {}
+  ~CleanupAtEnd() { m_work.cleanup(); }
+  CleanupAtEnd(const CleanupAtEnd&) = delete;
+  CleanupAtEnd& operator=(const CleanupAtEnd&) = delete;
+
+ private:
+  WorkDirectory& m_work;
+};
+
 class BusyFlag {
  public:
   explicit BusyFlag(bool& flag) : m_flag(flag) { m_flag = true; }
@@ -163,6 +175,7 @@ void CPayloadCommands::generate() {
     cannotCreate(why);
     return;
   }
+  CleanupAtEnd cleanupAtEnd(m_work);
   // The compiler writes the payload under the destination's own name, so its
   // report names the file the user chose.
   const QString name = QFileInfo(destination).fileName();
@@ -214,6 +227,7 @@ void CPayloadCommands::send() {
     cannotCreate(why);
     return;
   }
+  CleanupAtEnd cleanupAtEnd(m_work);
   m_host.writeConfiguration(m_work.iniPath());
 
   m_statusText.clear();

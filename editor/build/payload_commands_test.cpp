@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QtTest>
 #include <memory>
+#include <stdexcept>
 #include <sys/stat.h>
 
 #include "captured_run.h"
@@ -139,6 +140,8 @@ class PayloadCommandsTest : public QObject {
   void directorySwappedBetweenCommands();
   void programChangedBeforeItRuns_data();
   void programChangedBeforeItRuns();
+  void interruptedCommandLeavesNoFiles_data();
+  void interruptedCommandLeavesNoFiles();
 
  private:
   void useDevice(const std::string& dir) { qputenv("ZEFR_DEVICE_DIR", QByteArray::fromStdString(dir)); }
@@ -550,6 +553,33 @@ void PayloadCommandsTest::programChangedBeforeItRuns() {
   QCOMPARE(m_host->shown[0].text, send ? want : want + QStringLiteral("\r\n") + kCannot);
   QVERIFY(!QFileInfo::exists(m_host->destination));
   QFile::remove(path + QStringLiteral(".moved"));
+}
+
+void PayloadCommandsTest::interruptedCommandLeavesNoFiles_data() {
+  QTest::addColumn<bool>("send");
+  QTest::newRow("generate") << false;
+  QTest::newRow("send") << true;
+}
+
+void PayloadCommandsTest::interruptedCommandLeavesNoFiles() {
+  QFETCH(bool, send);
+  m_host->destination = m_out->filePath(QStringLiteral("x.bin"));
+  QStringList seen;
+  m_host->onCompiler = [&](CWaitDialog*) {
+    seen = m_host->workFilesLeft();
+    throw std::runtime_error("interrupted");
+  };
+  bool thrown = false;
+  try {
+    send ? m_commands->send() : m_commands->generate();
+  } catch (const std::runtime_error&) {
+    thrown = true;
+  }
+  QVERIFY(thrown);
+  QCOMPARE(seen.size(), send ? 3 : 2);
+  QCOMPARE(m_host->workFilesLeft(), QStringList());
+  QVERIFY(!m_commands->busy());
+  QVERIFY(m_host->shown.empty());
 }
 
 QTEST_MAIN(PayloadCommandsTest)

@@ -13,6 +13,7 @@
 #include <cstring>
 
 #include "extract_resource.h"
+#include "interrupt_cleanup.h"
 
 namespace zefr {
 namespace {
@@ -74,6 +75,7 @@ WorkDirectory::~WorkDirectory() {
     // Fails while anything else is in it, such as a payload the user chose to keep here.
     QDir().rmdir(m_path);
   }
+  Unwatch(m_watch);
 }
 
 QString WorkDirectory::whyUnfit() const {
@@ -84,6 +86,8 @@ QString WorkDirectory::whyUnfit() const {
 }
 
 void WorkDirectory::forget() {
+  Unwatch(m_watch);
+  m_watch = -1;
   m_path.clear();
   m_written.clear();
 }
@@ -121,6 +125,7 @@ bool WorkDirectory::ensure() {
     return false;
   }
   m_path = FromSystem(path);
+  m_watch = WatchOnInterrupt(path, {kTempIniName, kTempCompilerName, kTempLibraryName});
   return true;
 }
 

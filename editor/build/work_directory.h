@@ -83,6 +83,7 @@ class WorkDirectory {
   QString m_path;
   QString m_error;
   FileId m_made;
+  int m_watch = -1;  // its slot in the interrupt cleanup
   struct Written {
     FileId file;
     int resourceId;

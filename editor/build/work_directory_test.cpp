@@ -1,6 +1,7 @@
 // The work directory, the embedded files and running a program with captured output.
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -43,6 +44,7 @@ class WorkDirectoryTest : public QObject {
   void cleanupRemovesReadOnlyLeftovers();
   void cleanupStopsAtAFileThatStays();
   void destructionKeepsForeignFiles();
+  void signalRemovesTheTemporaryFiles();
   void extractResource_data();
   void extractResource();
   void extractSkipsQuietly();
@@ -312,6 +314,23 @@ void WorkDirectoryTest::destructionKeepsForeignFiles() {
     QVERIFY(writeFile(w.compilerPath(), "exe"));
   }
   QVERIFY(!QFileInfo::exists(removed));
+}
+
+void WorkDirectoryTest::signalRemovesTheTemporaryFiles() {
+  QTemporaryDir base;
+  WorkDirectory w(base.path());
+  QVERIFY(w.ensure());
+  for (const QString& f : {w.iniPath(), w.compilerPath(), w.libraryPath()}) QVERIFY(writeFile(f, "x"));
+  // A copy of this process is ended as a user or the system would end the editor.
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::raise(SIGTERM);
+    ::_exit(0);
+  }
+  int status = 0;
+  QCOMPARE(::waitpid(child, &status, 0), child);
+  QVERIFY(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
+  QVERIFY(!QFileInfo::exists(w.path()));
 }
 
 void WorkDirectoryTest::extractResource_data() {
