@@ -22,7 +22,10 @@ QString FromSystem(const std::string& text) { return QFile::decodeName(QByteArra
 
 std::string ToSystem(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
-// 0 when every byte is written, else the errno of the failure.
+QString SystemError(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
+
+// 0 when every byte is written, else the errno of the failure (QFile on a
+// descriptor loses it).
 int WriteAll(int fd, const QByteArray& bytes) {
   const char* p = bytes.constData();
   std::size_t left = static_cast<std::size_t>(bytes.size());
@@ -103,7 +106,7 @@ bool WorkDirectory::ensure() {
   const QString cannot = QStringLiteral("Cannot make a work directory in \"%1\": ").arg(m_base);
   char resolved[PATH_MAX];
   if (::realpath(ToSystem(m_base).c_str(), resolved) == nullptr) {
-    m_error = cannot + QString::fromLocal8Bit(std::strerror(errno));
+    m_error = cannot + SystemError(errno);
     return false;
   }
   const std::string why = WhyOthersCanChange(resolved);
@@ -116,11 +119,11 @@ bool WorkDirectory::ensure() {
   path += "zefrct-XXXXXX";
   // Made with mode 0700 under a fresh random name.
   if (::mkdtemp(path.data()) == nullptr) {
-    m_error = cannot + QString::fromLocal8Bit(std::strerror(errno));
+    m_error = cannot + SystemError(errno);
     return false;
   }
   if (::chmod(path.c_str(), S_IRWXU) != 0 || !IdentityOf(path, &m_made)) {
-    m_error = cannot + QString::fromLocal8Bit(std::strerror(errno));
+    m_error = cannot + SystemError(errno);
     ::rmdir(path.c_str());
     return false;
   }
@@ -145,19 +148,21 @@ bool WorkDirectory::extract(int resourceId, const QString& name) {
     return false;
   }
   // A new file only: whatever is at the name already, file or link, makes this fail.
+  const QString cannot = QStringLiteral("Cannot write \"%1\": ").arg(filePath(name));
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, S_IRWXU);
   if (fd < 0) {
-    m_error = QStringLiteral("Cannot write \"%1\": %2").arg(filePath(name), QString::fromLocal8Bit(std::strerror(errno)));
+    m_error = cannot + SystemError(errno);
     return false;
   }
-  int err = WriteAll(fd, *bytes);
+  QString why;
+  if (const int err = WriteAll(fd, *bytes); err != 0) why = SystemError(err);
   struct stat st;
-  if (err == 0 && ::fchmod(fd, S_IRWXU) != 0) err = errno;  // whatever the umask took away
-  if (err == 0 && ::fstat(fd, &st) != 0) err = errno;
-  if (::close(fd) != 0 && err == 0) err = errno;
-  if (err != 0) {
+  if (why.isEmpty() && ::fchmod(fd, S_IRWXU) != 0) why = SystemError(errno);  // whatever the umask took away
+  if (why.isEmpty() && ::fstat(fd, &st) != 0) why = SystemError(errno);
+  if (::close(fd) != 0 && why.isEmpty()) why = SystemError(errno);
+  if (!why.isEmpty()) {
     ::unlink(path.c_str());
-    m_error = QStringLiteral("Cannot write \"%1\": %2").arg(filePath(name), QString::fromLocal8Bit(std::strerror(err)));
+    m_error = cannot + why;
     return false;
   }
   m_written[name] = {{st.st_dev, st.st_ino}, resourceId};

@@ -1,8 +1,11 @@
 // The work directory, the embedded files and running a program with captured output.
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include <QDir>
 #include <QFile>
@@ -54,6 +57,7 @@ class WorkDirectoryTest : public QObject {
   void unfitDirectoryIsNeverUsedAgain();
   void extractMakesOnlyNewFiles_data();
   void extractMakesOnlyNewFiles();
+  void extractFailureLeavesNothing();
   void verifyFindsChanges_data();
   void verifyFindsChanges();
   void run_data();
@@ -180,6 +184,27 @@ void WorkDirectoryTest::extractMakesOnlyNewFiles() {
   QVERIFY(readAll(w.filePath(name)) == readAll(QStringLiteral(ZEFRCOMM_LIBRARY)));
   QCOMPARE(QFileInfo(w.filePath(name)).permissions() & ~(QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser),
            QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
+void WorkDirectoryTest::extractFailureLeavesNothing() {
+  QTemporaryDir base;
+  WorkDirectory w(base.path());
+  QVERIFY(w.ensure());
+  const QString name = QLatin1String(zefr::kTempCompilerName);
+  // A file size limit fails the write part-way, as a full disk does.
+  struct rlimit before;
+  QVERIFY(::getrlimit(RLIMIT_FSIZE, &before) == 0);
+  const auto restore = qScopeGuard([&] {
+    ::setrlimit(RLIMIT_FSIZE, &before);
+    ::signal(SIGXFSZ, SIG_DFL);
+  });
+  ::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit small = before;
+  small.rlim_cur = 4096;
+  QVERIFY(::setrlimit(RLIMIT_FSIZE, &small) == 0);
+  QVERIFY(!w.extract(zefr::kCompilerResource, name));
+  QCOMPARE(w.error(), QStringLiteral("Cannot write \"%1\": File too large").arg(w.filePath(name)));
+  QVERIFY(!zefr::PathTaken(w.filePath(name)));
 }
 
 void WorkDirectoryTest::verifyFindsChanges_data() {
