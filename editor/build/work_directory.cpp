@@ -71,14 +71,18 @@ bool RemoveLeftover(const QString& path) {
 WorkDirectory::WorkDirectory(QString base) : m_base(std::move(base)) {}
 
 WorkDirectory::~WorkDirectory() {
-  if (m_path.isEmpty()) return;
   // A directory that is no longer the one made is not ours to empty.
-  if (whyUnfit().isEmpty()) {
+  if (!m_path.isEmpty() && stillMade()) {
     cleanup();
     // Fails while anything else is in it, such as a payload the user chose to keep here.
     QDir().rmdir(m_path);
   }
   Unwatch(m_watch);
+}
+
+bool WorkDirectory::stillMade() const {
+  FileId now;
+  return IdentityOf(ToSystem(m_path), &now) && now == m_made;
 }
 
 QString WorkDirectory::whyUnfit() const {
@@ -190,8 +194,7 @@ bool WorkDirectory::verify(const QString& name) {
 bool WorkDirectory::cleanup() {
   if (m_path.isEmpty()) return true;  // nothing was ever written
   // Removing goes through the path: only while it still leads to the directory made.
-  FileId now;
-  if (!IdentityOf(ToSystem(m_path), &now) || now != m_made) return true;
+  if (!stillMade()) return true;
   m_written.clear();
   for (const QString& file : {iniPath(), compilerPath(), libraryPath()})
     if (!RemoveLeftover(file)) return false;

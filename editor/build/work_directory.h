@@ -76,6 +76,8 @@ class WorkDirectory {
  private:
   // Empty when the directory made is still fit for use; otherwise why not.
   QString whyUnfit() const;
+  // True while the path leads to the directory made (a link to it does not).
+  bool stillMade() const;
   // Stops using the directory made (it is no longer ours to touch).
   void forget();
 
