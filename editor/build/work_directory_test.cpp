@@ -212,10 +212,13 @@ void WorkDirectoryTest::verifyFindsChanges_data() {
   QTest::addColumn<QString>("why");  // %1: the compiler's path, %2: the directory
   QTest::newRow("untouched") << "" << "";
   QTest::newRow("replaced") << "replace" << "\"%1\" was replaced";
+  QTest::newRow("replaced by a link") << "link" << "\"%1\" was replaced";
   QTest::newRow("changed in place") << "overwrite" << "\"%1\" was changed";
   QTest::newRow("writable by others") << "open" << "\"%1\" can be written by others";
+  QTest::newRow("given to another user") << "give away" << "\"%1\" belongs to another user";
   QTest::newRow("removed") << "remove" << "\"%1\": No such file or directory";
   QTest::newRow("directory replaced") << "replace directory" << "\"%2\" was replaced";
+  QTest::newRow("directory opened to others") << "open directory" << "\"%2\" is open to others";
   QTest::newRow("never extracted") << "cleanup" << "\"%1\" was not written by the editor";
 }
 
@@ -229,13 +232,18 @@ void WorkDirectoryTest::verifyFindsChanges() {
   const QString program = w.filePath(name);
   QVERIFY(w.extract(zefr::kCompilerResource, name));
   const QByteArray other = "#!/bin/sh\necho not the compiler\n";
+  // Moved aside rather than removed: a removed file's inode may come back at once.
   if (change == QLatin1String("replace"))
     QVERIFY(QFile::rename(program, w.filePath(QStringLiteral("moved"))) && writeFile(program, other));
+  if (change == QLatin1String("link"))
+    QVERIFY(QFile::rename(program, w.filePath(QStringLiteral("moved"))) && QFile::link(QStringLiteral("moved"), program));
   if (change == QLatin1String("overwrite")) {
     QFile f(program);
     QVERIFY(f.open(QIODevice::ReadWrite) && f.write(other) == other.size());
   }
   if (change == QLatin1String("open")) QVERIFY(setMode(program, 0777));
+  if (change == QLatin1String("give away") && !giveAway(program)) QSKIP("needs root");
+  if (change == QLatin1String("open directory")) QVERIFY(setMode(w.path(), 0755));
   if (change == QLatin1String("remove")) QVERIFY(QFile::remove(program));
   if (change == QLatin1String("replace directory")) QVERIFY(replaceDirectory(w.path()));
   if (change == QLatin1String("cleanup")) QVERIFY(w.cleanup() && writeFile(program, other));
@@ -287,6 +295,12 @@ void WorkDirectoryTest::privateDirectory() {
   QVERIFY(QDir(first).removeRecursively());
   QVERIFY(a.ensure());
   QVERIFY(QFileInfo(a.path()).isDir());
+
+  // Open to all with the sticky bit, as /tmp is: others cannot move what is ours.
+  const QString sticky = base.path() + QStringLiteral("/sticky");
+  QVERIFY(QDir().mkdir(sticky) && ::chmod(QFile::encodeName(sticky).constData(), 01777) == 0);
+  WorkDirectory shared(sticky);
+  QVERIFY2(shared.ensure(), qPrintable(shared.error()));
 
   WorkDirectory missing(base.path() + QStringLiteral("/no/such/dir"));
   QVERIFY(!missing.ensure());
