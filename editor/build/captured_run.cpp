@@ -1,7 +1,11 @@
 #include "captured_run.h"
 
+#include <sys/statvfs.h>
+
 #include <QCloseEvent>
 #include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProcess>
@@ -10,6 +14,19 @@
 #include <QVBoxLayout>
 
 namespace zefr {
+namespace {
+
+// The system's reason, and the likely cause when it is not plain from that.
+QString WhyNotStarted(const QString& program, const QProcess& process) {
+  QString why = QStringLiteral("Cannot start \"%1\": %2").arg(program, process.errorString());
+  struct statvfs fs;
+  const QByteArray folder = QFile::encodeName(QFileInfo(program).absolutePath());
+  if (::statvfs(folder.constData(), &fs) == 0 && (fs.f_flag & ST_NOEXEC) != 0)
+    why += QStringLiteral(" (\"%1\" is on a file system mounted noexec)").arg(QFileInfo(program).absolutePath());
+  return why;
+}
+
+}  // namespace
 
 RunResult RunWithCapturedOutput(const QString& program, const QStringList& arguments,
                                 const QString& workingDirectory,
@@ -43,6 +60,7 @@ RunResult RunWithCapturedOutput(const QString& program, const QStringList& argum
   // painting go on.
   if (process.state() != QProcess::NotRunning) loop.exec();
   result.started = process.error() != QProcess::FailedToStart;
+  if (!result.started) result.error = WhyNotStarted(program, process);
   take();
   const QString rest = decode(QByteArray());
   result.output += rest;

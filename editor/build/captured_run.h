@@ -15,6 +15,7 @@ namespace zefr {
 struct RunResult {
   QString output;        // everything the program printed, both channels in order
   bool started = false;  // false: the program could not be started (output is empty)
+  QString error;         // why it could not be started, naming the program
   bool exitedCleanly = false;  // ended by itself with exit code 0
 };
 

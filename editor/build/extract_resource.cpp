@@ -15,13 +15,19 @@ static void initEmbeddedFiles() {
 
 namespace zefr {
 
-void ExtractResource(const QString& type, int id, const QString& path) {
+std::optional<QByteArray> ResourceBytes(const QString& type, int id) {
   initEmbeddedFiles();
   QFile resource(QStringLiteral(":/%1/%2").arg(type).arg(id));
-  if (!resource.open(QIODevice::ReadOnly)) return;
+  if (!resource.open(QIODevice::ReadOnly)) return std::nullopt;
+  return resource.readAll();
+}
+
+void ExtractResource(const QString& type, int id, const QString& path) {
+  const std::optional<QByteArray> bytes = ResourceBytes(type, id);
+  if (!bytes) return;
   QFile out(path);
   if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) return;
-  out.write(resource.readAll());
+  out.write(*bytes);
   if (type == QLatin1String("RELFILE"))
     out.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }

@@ -3,7 +3,9 @@
 // always runs the compiler of its own build.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+#include <optional>
 
 namespace zefr {
 
@@ -15,5 +17,8 @@ inline constexpr int kLibraryResource = 147;
 // skipped silently: a missing compiler shows up later as empty output. Files of
 // type "RELFILE" are programs and libraries, so they are made executable.
 void ExtractResource(const QString& type, int id, const QString& path);
+
+// The bytes of the resource of that type and id; nothing when there is none.
+std::optional<QByteArray> ResourceBytes(const QString& type, int id);
 
 }  // namespace zefr

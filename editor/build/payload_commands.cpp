@@ -5,6 +5,9 @@
 #include <QFileInfo>
 #include <QMessageBox>
 
+#include <utility>
+#include <vector>
+
 #include "captured_run.h"
 #include "extract_resource.h"
 #include "file_replace.h"
@@ -34,6 +37,18 @@ class WaitCursor {
 
  private:
   bool m_on = false;
+};
+
+// The temporary files go when a command ends, whichever way it ends.
+class CleanupAtEnd {
+ public:
+  explicit CleanupAtEnd(WorkDirectory& work) : m_work(work) {}
+  ~CleanupAtEnd() { m_work.cleanup(); }
+  CleanupAtEnd(const CleanupAtEnd&) = delete;
+  CleanupAtEnd& operator=(const CleanupAtEnd&) = delete;
+
+ private:
+  WorkDirectory& m_work;
 };
 
 class BusyFlag {
@@ -94,20 +109,42 @@ bool CPayloadCommands::preCheck() {
   return !m_statusText.isEmpty();
 }
 
-void CPayloadCommands::cannotCreate() {
-  m_host.warn(QString::fromLatin1(kWarning), QString::fromLatin1(kCannotCreate));
+void CPayloadCommands::cannotCreate(const QString& why) {
+  QString text = QString::fromLatin1(kCannotCreate);
+  if (!why.isEmpty()) text += u'\n' + why;
+  m_host.warn(QString::fromLatin1(kWarning), text);
 }
 
-bool CPayloadCommands::prepareWorkDirectory() { return m_work.ensure() && m_work.cleanup(); }
+bool CPayloadCommands::prepareWorkDirectory(QString* why) {
+  if (!m_work.ensure()) {
+    *why = m_work.error();
+    return false;
+  }
+  return m_work.cleanup();
+}
 
-bool CPayloadCommands::runCompiler(const QString& headline, const QStringList& arguments) {
+bool CPayloadCommands::runCompiler(const QString& headline, const QStringList& arguments, bool withLibrary) {
+  // Written as new files and checked again right before the run, so that what
+  // runs is what the editor wrote.
+  std::vector<std::pair<int, QString>> files{{zefr::kCompilerResource, QString::fromLatin1(zefr::kTempCompilerName)}};
+  if (withLibrary) files.emplace_back(zefr::kLibraryResource, QString::fromLatin1(zefr::kTempLibraryName));
+  for (const auto& [resource, name] : files)
+    if (!m_work.extract(resource, name)) {
+      m_statusText = m_work.error();
+      return false;
+    }
   CWaitDialog wait(headline, m_host.owner());
   wait.show();
   m_host.compilerStarted(&wait);
+  for (const auto& [resource, name] : files)
+    if (!m_work.verify(name)) {
+      m_statusText = QStringLiteral("Not run: ") + m_work.error();
+      return false;
+    }
   const zefr::RunResult result = zefr::RunWithCapturedOutput(
       m_work.compilerPath(), arguments, m_work.path(), [&wait](const QString& text) { wait.appendOutput(text); });
   wait.hide();
-  m_statusText = result.output;
+  m_statusText = result.started ? result.output : result.error;
   return result.exitedCleanly;
 }
 
@@ -129,11 +166,13 @@ void CPayloadCommands::generate() {
     return;
   }
   cursor.on();
-  if (!prepareWorkDirectory()) {
+  QString why;
+  if (!prepareWorkDirectory(&why)) {
     cursor.off();
-    cannotCreate();
+    cannotCreate(why);
     return;
   }
+  CleanupAtEnd cleanupAtEnd(m_work);
   // The compiler writes the payload under the destination's own name, so its
   // report names the file the user chose.
   const QString name = QFileInfo(destination).fileName();
@@ -147,13 +186,12 @@ void CPayloadCommands::generate() {
     return;
   }
   m_host.writeConfiguration(m_work.iniPath());
-  zefr::ExtractResource(QStringLiteral("RELFILE"), zefr::kCompilerResource, m_work.compilerPath());
 
   m_statusText.clear();
   // Only a payload the compiler finished is copied: after a failed write the file
   // may be partial, and it must not replace what the user had.
   const bool written = runCompiler(QStringLiteral("Generating the configuration payload..."),
-                                   {QString::fromLatin1(zefr::kTempIniName), QStringLiteral("-o"), name});
+                                   {QString::fromLatin1(zefr::kTempIniName), QStringLiteral("-o"), name}, false);
   if (!written || (!inPlace && !CopyPayload(workPayload, destination)))
     m_statusText += QStringLiteral("\r\n") + QString::fromLatin1(kCannotCreate);
   if (!inPlace) QFile::remove(workPayload);
@@ -180,19 +218,19 @@ void CPayloadCommands::send() {
     return;
   }
   cursor.on();
-  if (!prepareWorkDirectory()) {
+  QString why;
+  if (!prepareWorkDirectory(&why)) {
     cursor.off();
-    cannotCreate();
+    cannotCreate(why);
     return;
   }
+  CleanupAtEnd cleanupAtEnd(m_work);
   m_host.writeConfiguration(m_work.iniPath());
-  zefr::ExtractResource(QStringLiteral("RELFILE"), zefr::kCompilerResource, m_work.compilerPath());
-  zefr::ExtractResource(QStringLiteral("RELFILE"), zefr::kLibraryResource, m_work.libraryPath());
 
   m_statusText.clear();
   // The INI name alone: the compiler delivers the payload itself and reports the verdict.
   runCompiler(QStringLiteral("Sending the configuration to the firmware..."),
-              {QString::fromLatin1(zefr::kTempIniName)});
+              {QString::fromLatin1(zefr::kTempIniName)}, true);
   m_work.cleanup();
 
   cursor.off();

@@ -66,12 +66,15 @@ class CPayloadCommands {
  private:
   // Empties the status text and fills it with the error report; true when it found errors.
   bool preCheck();
-  // Makes the work directory and clears it; warns and returns false when it cannot.
-  bool prepareWorkDirectory();
-  // Runs the embedded compiler in the work directory behind the wait dialog.
-  // True when it ended by itself with exit code 0.
-  bool runCompiler(const QString& headline, const QStringList& arguments);
-  void cannotCreate();
+  // Makes the work directory and clears it; false when it cannot, with `why`
+  // when the directory itself could not be made.
+  bool prepareWorkDirectory(QString* why);
+  // Extracts the embedded compiler (and library) and runs the compiler in the work
+  // directory behind the wait dialog; the status text is its output, or why it did
+  // not run. True when it ended by itself with exit code 0.
+  bool runCompiler(const QString& headline, const QStringList& arguments, bool withLibrary);
+  // The "File could not be created." warning, with the reason after it when known.
+  void cannotCreate(const QString& why = {});
 
   PayloadCommandHost& m_host;
   zefr::WorkDirectory m_work;

@@ -12,6 +12,8 @@
 #include <QTimer>
 #include <QtTest>
 #include <memory>
+#include <stdexcept>
+#include <sys/stat.h>
 
 #include "captured_run.h"
 #include "payload_commands.h"
@@ -133,6 +135,13 @@ class PayloadCommandsTest : public QObject {
   void sendRefused();
   void sendWithoutDevice();
   void oneCommandAtATime();
+  void workDirectoryCannotBeMade_data();
+  void workDirectoryCannotBeMade();
+  void directorySwappedBetweenCommands();
+  void programChangedBeforeItRuns_data();
+  void programChangedBeforeItRuns();
+  void interruptedCommandLeavesNoFiles_data();
+  void interruptedCommandLeavesNoFiles();
 
  private:
   void useDevice(const std::string& dir) { qputenv("ZEFR_DEVICE_DIR", QByteArray::fromStdString(dir)); }
@@ -430,6 +439,147 @@ void PayloadCommandsTest::oneCommandAtATime() {
   QVERIFY(m_host->questions.isEmpty());
   QCOMPARE(m_host->waitDialogs, 1);
   QCOMPARE(m_host->shown.size(), size_t(1));
+}
+
+void PayloadCommandsTest::workDirectoryCannotBeMade_data() {
+  QTest::addColumn<bool>("send");
+  QTest::addColumn<QString>("temp");     // below the test's TEMP
+  QTest::addColumn<int>("mode");          // of that folder; 0: not made
+  QTest::addColumn<QString>("reason");   // %1: the folder
+  QTest::newRow("generate, TEMP missing") << false << "missing" << 0 << "No such file or directory";
+  QTest::newRow("send, TEMP missing") << true << "missing" << 0 << "No such file or directory";
+  QTest::newRow("generate, TEMP open to all") << false << "open" << 0777
+                                              << "\"%1\" can be written by others and has no sticky bit";
+  QTest::newRow("send, TEMP open to all") << true << "open" << 0777
+                                          << "\"%1\" can be written by others and has no sticky bit";
+}
+
+void PayloadCommandsTest::workDirectoryCannotBeMade() {
+  QFETCH(bool, send);
+  QFETCH(QString, temp);
+  QFETCH(int, mode);
+  QFETCH(QString, reason);
+  const QString folder = m_temp->filePath(temp);
+  if (mode != 0) QVERIFY(QDir().mkdir(folder) && ::chmod(QFile::encodeName(folder).constData(), mode_t(mode)) == 0);
+  CPayloadCommands commands(*m_host, folder);
+  m_host->destination = m_out->filePath(QStringLiteral("x.bin"));
+  send ? commands.send() : commands.generate();
+  // The message of old, then which folder and why.
+  QCOMPARE(m_host->warnings, QStringList{QStringLiteral("Warning|File could not be created.\n"
+                                                        "Cannot make a work directory in \"%1\": %2")
+                                             .arg(folder, QString(reason).replace(QLatin1String("%1"), folder))});
+  QVERIFY(m_host->shown.empty());
+  QCOMPARE(m_host->waitDialogs, 0);
+  QVERIFY(m_host->writtenTo.isEmpty());
+  QVERIFY(!QFileInfo::exists(m_host->destination));
+  if (mode != 0) QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+}
+
+void PayloadCommandsTest::directorySwappedBetweenCommands() {
+  m_host->destination = m_out->filePath(QStringLiteral("first.bin"));
+  m_commands->generate();
+  const QString first = m_commands->workDirectory().path();
+  QVERIFY(QFileInfo(first).isDir());
+  // Someone puts a directory of their own, with a program of their own, where it was.
+  QVERIFY(QDir().rename(first, first + QStringLiteral(".moved")));
+  QVERIFY(QDir().mkdir(first));
+  QVERIFY(::chmod(QFile::encodeName(first).constData(), 0777) == 0);
+  const QString marker = m_out->filePath(QStringLiteral("planted-program-ran"));
+  const QByteArray planted = "#!/bin/sh\ntouch '" + marker.toUtf8() + "'\n";
+  QVERIFY(writeFile(first + QStringLiteral("/324324324324343424343242"), planted));
+  QVERIFY(QFile::setPermissions(first + QStringLiteral("/324324324324343424343242"),
+                                QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther |
+                                    QFileDevice::ExeOther));
+
+  m_host->destination = m_out->filePath(QStringLiteral("second.bin"));
+  m_commands->generate();
+  QVERIFY(!QFileInfo::exists(marker));
+  QVERIFY(m_commands->workDirectory().path() != first);
+  QVERIFY(readAll(m_host->destination) == compiled(kAtx));
+  // Their directory was neither used nor emptied.
+  QCOMPARE(QDir(first).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"324324324324343424343242"});
+  QCOMPARE(readAll(first + QStringLiteral("/324324324324343424343242")), planted);
+  QVERIFY(QDir(first).removeRecursively());
+  QVERIFY(QDir(first + QStringLiteral(".moved")).removeRecursively());
+}
+
+void PayloadCommandsTest::programChangedBeforeItRuns_data() {
+  QTest::addColumn<bool>("send");
+  QTest::addColumn<QString>("file");    // the temporary file changed once it is extracted
+  QTest::addColumn<QString>("change");
+  QTest::addColumn<QString>("status");  // %1: that file's path
+  QTest::newRow("generate, compiler replaced") << false << "324324324324343424343242" << "replace"
+                                               << "Not run: \"%1\" was replaced";
+  QTest::newRow("generate, compiler rewritten") << false << "324324324324343424343242" << "rewrite"
+                                                << "Not run: \"%1\" was changed";
+  QTest::newRow("send, library replaced") << true << "ZefrComm.so" << "replace" << "Not run: \"%1\" was replaced";
+  QTest::newRow("send, library made writable by others") << true << "ZefrComm.so" << "open"
+                                                          << "Not run: \"%1\" can be written by others";
+  // Not a change the checks refuse: the system refuses to start it, and says why.
+  QTest::newRow("generate, compiler not executable") << false << "324324324324343424343242" << "no exec"
+                                                     << "Cannot start \"%1\": execvp: Permission denied";
+  QTest::newRow("send, compiler not executable") << true << "324324324324343424343242" << "no exec"
+                                                 << "Cannot start \"%1\": execvp: Permission denied";
+}
+
+void PayloadCommandsTest::programChangedBeforeItRuns() {
+  QFETCH(bool, send);
+  QFETCH(QString, file);
+  QFETCH(QString, change);
+  QFETCH(QString, status);
+  const QString marker = m_out->filePath(QStringLiteral("other-program-ran"));
+  const QByteArray other = "#!/bin/sh\ntouch '" + marker.toUtf8() + "'\n";
+  m_host->destination = m_out->filePath(QStringLiteral("x.bin"));
+  QString path;
+  m_host->onCompiler = [&](CWaitDialog*) {
+    path = m_commands->workDirectory().filePath(file);
+    if (change == QLatin1String("replace")) {
+      QVERIFY(QFile::rename(path, path + QStringLiteral(".moved")));
+      QVERIFY(writeFile(path, other));
+      QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    }
+    if (change == QLatin1String("rewrite")) {
+      QFile f(path);
+      QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(other) == other.size());
+    }
+    if (change == QLatin1String("open")) QVERIFY(::chmod(QFile::encodeName(path).constData(), 0777) == 0);
+    if (change == QLatin1String("no exec")) QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner));
+  };
+  send ? m_commands->send() : m_commands->generate();
+  QVERIFY(!QFileInfo::exists(marker));
+  QCOMPARE(m_host->shown.size(), size_t(1));
+  QCOMPARE(m_host->shown[0].mode, Mode::Summary);
+  const QString want = QString(status).replace(QLatin1String("%1"), path);
+  QCOMPARE(m_host->shown[0].text, send ? want : want + QStringLiteral("\r\n") + kCannot);
+  QVERIFY(!QFileInfo::exists(m_host->destination));
+  QFile::remove(path + QStringLiteral(".moved"));
+}
+
+void PayloadCommandsTest::interruptedCommandLeavesNoFiles_data() {
+  QTest::addColumn<bool>("send");
+  QTest::newRow("generate") << false;
+  QTest::newRow("send") << true;
+}
+
+void PayloadCommandsTest::interruptedCommandLeavesNoFiles() {
+  QFETCH(bool, send);
+  m_host->destination = m_out->filePath(QStringLiteral("x.bin"));
+  QStringList seen;
+  m_host->onCompiler = [&](CWaitDialog*) {
+    seen = m_host->workFilesLeft();
+    throw std::runtime_error("interrupted");
+  };
+  bool thrown = false;
+  try {
+    send ? m_commands->send() : m_commands->generate();
+  } catch (const std::runtime_error&) {
+    thrown = true;
+  }
+  QVERIFY(thrown);
+  QCOMPARE(seen.size(), send ? 3 : 2);
+  QCOMPARE(m_host->workFilesLeft(), QStringList());
+  QVERIFY(!m_commands->busy());
+  QVERIFY(m_host->shown.empty());
 }
 
 QTEST_MAIN(PayloadCommandsTest)

@@ -2,10 +2,14 @@
 // compiler and the link library for the compiler to run on. It is a private
 // directory (mode 0700, a fresh unpredictable name) under the temporary directory,
 // so nobody else can plant a program there for the editor to run, or a link that
-// redirects its writes; the files inside keep their fixed names.
+// redirects its writes; the files inside keep their fixed names. It is checked
+// before every use, and what is run is checked to be what the editor wrote.
 #pragma once
 
 #include <QString>
+#include <map>
+
+#include "folder_checks.h"
 
 namespace zefr {
 
@@ -39,8 +43,13 @@ class WorkDirectory {
   WorkDirectory(const WorkDirectory&) = delete;
   WorkDirectory& operator=(const WorkDirectory&) = delete;
 
-  // Makes the private directory on first use; false when it cannot be made.
+  // Makes the private directory on first use, and checks it on every later one:
+  // still the directory made, ours and closed to others, in a folder that only
+  // root and we can rearrange. One that fails is left alone and a new one made.
+  // False when none can be made; error() then names the folder and the reason.
   bool ensure();
+  // Why the last ensure, extract or verify failed.
+  const QString& error() const { return m_error; }
   // Empty until ensure succeeded.
   const QString& path() const { return m_path; }
   const QString& base() const { return m_base; }
@@ -52,13 +61,36 @@ class WorkDirectory {
   // True for the fixed names of the temporary files.
   static bool isTemporaryName(const QString& name);
 
+  // Writes the embedded program or library (type "RELFILE") as a new file of that
+  // name, never through a file or link that is there already. False with error().
+  bool extract(int resourceId, const QString& name);
+  // True when the directory passes ensure's check and the file of that name is
+  // still the very file extract wrote, writable by nobody else and holding the
+  // embedded bytes. False with error().
+  bool verify(const QString& name);
+
   // Removes the INI file, the compiler and the library in that order; stops at the
   // first that stays. True when none of them exists any more.
   bool cleanup();
 
  private:
+  // Empty when the directory made is still fit for use; otherwise why not.
+  QString whyUnfit() const;
+  // True while the path leads to the directory made (a link to it does not).
+  bool stillMade() const;
+  // Stops using the directory made (it is no longer ours to touch).
+  void forget();
+
   QString m_base;
   QString m_path;
+  QString m_error;
+  FileId m_made;
+  int m_watch = -1;  // its slot in the interrupt cleanup
+  struct Written {
+    FileId file;
+    int resourceId;
+  };
+  std::map<QString, Written> m_written;
 };
 
 }  // namespace zefr

@@ -1,10 +1,13 @@
 #include "CheckRun.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
 #include <ostream>
 
 #include "ConfigurationDocument.h"
 #include "MemoryRows.h"
-#include "file_read.h"
 
 namespace zefr {
 
@@ -45,10 +48,12 @@ std::optional<CheckOptions> ParseCheckArguments(const std::vector<std::string>& 
 }
 
 int RunCheck(const CheckOptions& options, std::ostream& out, std::ostream& err) {
-  // Without blocking on a FIFO; the load below says why a file cannot be read.
-  int why = 0;
-  if (!files::OpensForReading(options.file, false, why)) {
-    err << "zefrct_gui: cannot read \"" << options.file << "\"\n";
+  // Looked at without opening it: opening a FIFO would wait for a writer.
+  // Whatever else cannot be read, Load says why.
+  struct stat st;
+  const int why = ::stat(options.file.c_str(), &st) != 0 ? errno : S_ISDIR(st.st_mode) ? EISDIR : 0;
+  if (why != 0) {
+    err << "zefrct_gui: cannot read \"" << options.file << "\": " << std::strerror(why) << "\n";
     return 2;
   }
   ParameterSchema schema;
@@ -63,7 +68,10 @@ int RunCheck(const CheckOptions& options, std::ostream& out, std::ostream& err) 
   doc.ResetToDefaults();
   const LoadResult result = doc.Load(options.file);
   if (!result.ok) {
-    err << "zefrct_gui: cannot read \"" << options.file << "\": " << result.error << "\n";
+    // Load names the file itself; say it once.
+    const std::string named = "Cannot read \"" + options.file + "\": ";
+    const std::string why = result.error.rfind(named, 0) == 0 ? result.error.substr(named.size()) : result.error;
+    err << "zefrct_gui: cannot read \"" << options.file << "\": " << why << "\n";
     return 2;
   }
   if (!result.hadData) {

@@ -92,5 +92,30 @@ TEST(CheckRun, RefusesWhatIsNotABoundedFile) {
   std::filesystem::remove_all(dir);
 }
 
+TEST(CheckRun, UnreadableFileSaysWhyOnStandardError) {
+  const std::string dir = testing::TempDir();
+  const struct {
+    std::string file;
+    std::string err;  // the message, or its start when it does not end in a line feed
+  } cases[] = {
+      {dir + "zefr_no_such_file.ini",
+       "zefrct_gui: cannot read \"" + dir + "zefr_no_such_file.ini\": No such file or directory\n"},
+      {dir, "zefrct_gui: cannot read \"" + dir + "\": Is a directory\n"},
+      // Opens, but reading it fails: the reader's reason follows.
+      {"/proc/self/mem", "zefrct_gui: cannot read \"/proc/self/mem\": "},
+  };
+  for (const auto& c : cases) {
+    std::ostringstream out, err;
+    EXPECT_EQ(RunCheck({FormFactor::Custom, c.file}, out, err), 2) << c.file;
+    EXPECT_EQ(out.str(), "");
+    if (c.err.back() == '\n') {
+      EXPECT_EQ(err.str(), c.err);
+    } else {
+      EXPECT_EQ(err.str().substr(0, c.err.size()), c.err);
+      EXPECT_GT(err.str().size(), c.err.size() + 1) << err.str();
+    }
+  }
+}
+
 }  // namespace
 }  // namespace zefr

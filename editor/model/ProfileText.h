@@ -1,9 +1,11 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace zefr {
@@ -12,6 +14,7 @@ namespace zefr {
 // platform's private-profile service does it: names match without case, only
 // the first section of a name counts, and an edit touches only the line of
 // its key, so comments, blank lines and unknown lines survive byte for byte.
+// The lines are indexed once, so a lookup does not scan the file.
 class ProfileText {
  public:
   ProfileText() = default;
@@ -45,23 +48,43 @@ class ProfileText {
                                 std::string_view value);
 
  private:
-  enum class Kind { kBlank, kComment, kSection, kKey };
+  enum class Kind : std::uint8_t { kBlank, kComment, kSection, kKey };
+  // Kept small: a file can hold a million lines.
   struct Line {
-    std::string text;  // without its line ending
-    std::string eol;   // "\n", "\r\n" or "" for a last line without one
+    std::string text;      // without its line ending
+    std::string_view eol;  // "\n", "\r\n" or "" for a last line without one
+    // The section or key name, trimmed, as spelled: a part of `text`.
+    std::uint32_t nameAt = 0;
+    std::uint32_t nameSize = 0;
     Kind kind = Kind::kBlank;
-    std::string name;  // section or key name, trimmed, as spelled
+
+    std::string_view Name() const { return std::string_view(text).substr(nameAt, nameSize); }
   };
 
-  static Line Parse(std::string text, std::string eol);
-  // Index of the first header of the section, or npos.
-  std::size_t FindSection(std::string_view section) const;
-  // Index of the key's first line after the header at `header`, or npos.
-  std::size_t FindKey(std::size_t header, std::string_view key) const;
+  // Where the first section of a name and the first line of each of its
+  // keys are; names are folded to lower case.
+  struct SectionIndex {
+    std::size_t header = 0;
+    std::unordered_map<std::string, std::size_t> keys;
+  };
+
+  // `eol` is one of the literals above, never a copy.
+  static Line Parse(std::string text, std::string_view eol);
+  // The first section of that name, or nullptr.
+  SectionIndex* FindSection(std::string_view section);
+  const SectionIndex* FindSection(std::string_view section) const;
+  // Index of the key's first line in the section, or npos.
+  static std::size_t FindKey(const SectionIndex& section, std::string_view key);
+  // Index of the line after the section's last key line, or after its header.
+  std::size_t AfterLastKey(const SectionIndex& section) const;
   void Insert(std::size_t at, Line line);
+  void Erase(std::size_t at);
+  // Moves every indexed line at or after `from` by `delta` lines.
+  void Shift(std::size_t from, std::ptrdiff_t delta);
 
   std::vector<Line> lines_;
-  std::string eol_ = "\n";  // ending of lines we add: the file's own
+  std::unordered_map<std::string, SectionIndex> sections_;
+  std::string_view eol_ = "\n";  // ending of lines we add: the file's own
   bool modified_ = false;
 };
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -228,6 +229,99 @@ TEST(ProfileTextTest, WrittenValuesReadBack) {
     ASSERT_TRUE(text.Write("S", "A", values[i]));
     ProfileText reread(text.Bytes());
     EXPECT_EQ(reread.Read("S", "A"), want[i]) << values[i];
+  }
+}
+
+// The lookup by scanning every line of the bytes, as the service describes
+// it: the key's line, or nullopt. `ends` tells whether that line has a line
+// feed after it.
+std::optional<std::string> ScanForKeyLine(const std::string& bytes, std::string_view section,
+                                          std::string_view key, bool* ends) {
+  auto trim = [](std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+    return s;
+  };
+  auto same = [](std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+      if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+        return false;
+    return true;
+  };
+  section = trim(section);
+  key = trim(key);
+  bool seenSection = false, inSection = false;
+  std::size_t start = 0;
+  while (start < bytes.size()) {
+    const std::size_t lf = bytes.find('\n', start);
+    std::string_view body = std::string_view(bytes).substr(start, lf == std::string::npos ? std::string::npos : lf - start);
+    if (lf != std::string::npos && !body.empty() && body.back() == '\r') body.remove_suffix(1);
+    start = lf == std::string::npos ? bytes.size() : lf + 1;
+    const std::string_view t = trim(body);
+    if (t.empty() || t.front() == ';') continue;
+    if (t.front() == '[') {
+      if (inSection) return std::nullopt;
+      const std::string_view inside = t.substr(1, t.find(']') == std::string::npos ? std::string::npos : t.find(']') - 1);
+      if (!seenSection && same(trim(inside), section)) seenSection = inSection = true;
+      continue;
+    }
+    if (inSection && same(trim(t.substr(0, t.find('='))), key)) {
+      *ends = lf != std::string::npos;
+      return std::string(body);
+    }
+  }
+  return std::nullopt;
+}
+
+// Random files of doubled, differently spelled sections and keys, comments,
+// blank lines and both line endings.
+std::string RandomProfile(std::mt19937& random) {
+  static const char* const kLines[] = {
+      "[S]", "[ s ]", "[T]", "[t", "[]", "[S] ; note", "K=1", "  k = two ", "K=3", "Dup=a",
+      "dup=b", "=empty name", "K", ";K=hidden", "  ; c", "", "   ", "x=\"q\"", "T=in S"};
+  std::string text;
+  const int lines = static_cast<int>(random() % 14);
+  for (int i = 0; i < lines; ++i) {
+    text += kLines[random() % std::size(kLines)];
+    text += random() % 4 == 0 ? "\r\n" : "\n";
+  }
+  if (random() % 3 == 0) text += kLines[random() % std::size(kLines)];  // no line feed at the end
+  return text;
+}
+
+TEST(ProfileTextTest, IndexAnswersAsAScanOfTheBytes) {
+  const char* const sections[] = {"S", "s", " T ", "", "U"};
+  const char* const keys[] = {"K", "k ", "Dup", "x", "T", "New"};
+  const char* const values[] = {"1", "", "a b", " \"q\" "};
+  std::mt19937 random(20240611);
+  auto agrees = [&](const ProfileText& text, const std::string& when) {
+    const std::string bytes = text.Bytes();
+    for (const char* s : sections)
+      for (const char* k : keys) {
+        bool ends = false;
+        std::optional<std::string> want;
+        if (const auto line = ScanForKeyLine(bytes, s, k, &ends))
+          want = ProfileText("[x]\n" + *line + (ends ? "\n" : "")).Read("x", k);
+        ASSERT_EQ(text.Read(s, k), want) << when << "[" << s << "] " << k << " in\n" << bytes;
+      }
+  };
+  for (int round = 0; round < 400; ++round) {
+    ProfileText text(RandomProfile(random));
+    agrees(text, "parsed: ");
+    for (int step = 0; step < 12; ++step) {
+      const char* s = sections[random() % std::size(sections)];
+      const char* k = keys[random() % std::size(keys)];
+      if (random() % 3 == 0) {
+        bool ends = false;
+        const bool there = ScanForKeyLine(text.Bytes(), s, k, &ends).has_value();
+        EXPECT_EQ(text.Remove(s, k), there);
+        agrees(text, std::string("removed [") + s + "] " + k + ": ");
+      } else {
+        text.Write(s, k, values[random() % std::size(values)]);
+        agrees(text, std::string("wrote [") + s + "] " + k + ": ");
+      }
+    }
   }
 }
 

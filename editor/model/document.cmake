@@ -8,7 +8,7 @@ add_library(zefr_document STATIC
   ValueCheck.cpp
   WorkingPaths.cpp)
 target_include_directories(zefr_document PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(zefr_document PUBLIC zefr_schema zefr_inifile PRIVATE zefr_fileio)
+target_link_libraries(zefr_document PUBLIC zefr_schema zefr_inifile)
 
 add_executable(zefr_document_test
   CheckRun_test.cpp

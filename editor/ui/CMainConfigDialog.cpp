@@ -390,12 +390,17 @@ void CMainConfigDialog::loadFile(const QString& path) {
 void CMainConfigDialog::newDocument() {
   const auto chosen = m_prompts->chooseFormFactor(this, QString::fromLatin1(kNewText));
   if (!chosen) return;
+  // The defaults pass through the temporary INI file of the private work directory;
+  // without one, nothing changes.
+  zefr::WorkDirectory& work = m_payload->workDirectory();
+  if (*chosen != FormFactor::Custom && !work.ensure()) {
+    m_prompts->warn(this, QStringLiteral("Warning"), QStringLiteral("File could not be created.\n") + work.error());
+    return;
+  }
   QApplication::setOverrideCursor(Qt::WaitCursor);
   m_doc->SetFormFactor(*chosen);
   m_doc->ResetToDefaults();
-  // The defaults pass through the temporary INI file of the private work directory.
-  zefr::WorkDirectory& work = m_payload->workDirectory();
-  const QString temp = work.ensure() ? work.iniPath() : QString();
+  const QString temp = work.path().isEmpty() ? QString() : work.iniPath();
   if (*chosen == FormFactor::Custom) {
     m_doc->SetFlags(zefr::kUntitledFlag);
   } else {

@@ -1,5 +1,7 @@
 // The main window, driven as a user drives it, with every dialog answered
 // by a script.
+#include <sys/stat.h>
+
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
@@ -182,6 +184,25 @@ class MainWindowTest : public QObject {
     dialog->onCommand(cmd::kNew);
     QCOMPARE(dialog->windowTitle(), QStringLiteral("Zefr Configuration Utility - Untitled*"));
     QCOMPARE(value(1000), QStringLiteral("TRUE"));
+  }
+
+  // Where no safe work directory can be made, New from a default says why and changes nothing.
+  void newWithoutWorkDirectory() {
+    const QString open = path("open");
+    QVERIFY(QDir().mkdir(open) && ::chmod(QFile::encodeName(open).constData(), 0777) == 0);
+    qputenv("TEMP", open.toUtf8());
+    dialog = std::make_unique<CMainConfigDialog>(prompts.get());
+    prompts->log.clear();
+    newWith(FormFactor::BTX);
+    QCOMPARE(prompts->log, QStringList({"formFactor", QStringLiteral("warn:Warning:File could not be created.\n"
+                                                                     "Cannot make a work directory in \"%1\": "
+                                                                     "\"%1\" can be written by others and has no "
+                                                                     "sticky bit")
+                                                          .arg(open)}));
+    QCOMPARE(dialog->windowTitle(), QStringLiteral("Zefr Configuration Utility - Untitled"));
+    QVERIFY(dialog->formFactorButton(2)->isChecked());
+    QCOMPARE(value(1000), QStringLiteral("FALSE"));
+    QCOMPARE(QDir(open).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
   }
 
   void deviceSelectorFillsAndLocksHexFields() {
