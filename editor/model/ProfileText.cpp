@@ -133,7 +133,7 @@ bool ProfileText::Write(std::string_view section, std::string_view key,
   key = Trim(key);
   std::size_t header = FindSection(section);
   if (header == npos) {
-    Insert(lines_.size(), Parse("[" + std::string(section) + "]", eol_));
+    Insert(lines_.size(), Parse(std::string("[").append(section).append("]"), eol_));
     Insert(lines_.size(), Parse(std::string(key) + "=" + std::string(value), eol_));
     return true;
   }
