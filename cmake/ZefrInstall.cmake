@@ -1,6 +1,6 @@
 # What `cmake --install` puts where, in the layout Debian expects: programs in
 # bin/, ZefrComm.so in a private folder that zefrcfg finds from its own place,
-# the defaults in share/zefr/, the man pages, and the
+# the defaults and the user guide in share/zefr/, the man pages, and the
 # editor's desktop entry, icon and AppStream metadata.
 set(_zefr_data ${CMAKE_INSTALL_DATADIR}/zefr)
 set(_zefr_man ${CMAKE_INSTALL_MANDIR}/man1)
@@ -18,6 +18,7 @@ endif()
 if(TARGET zefrct_gui)
   install(TARGETS zefrct_gui RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   install(FILES docs/man/zefrct_gui.1 DESTINATION ${_zefr_man})
+  install(FILES ${CMAKE_BINARY_DIR}/bin/ZEFRCT_GUI_ug.pdf DESTINATION ${_zefr_data})
   install(FILES editor/res/org.zefr.zefrct_gui.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
   install(FILES editor/res/org.zefr.zefrct_gui.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
   install(FILES editor/res/org.zefr.zefrct_gui.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)

@@ -16,7 +16,7 @@ set(expected
   ${DATADIR}/zefr/ZefrCfgBTX.ini
   ${MANDIR}/man1/zefrcfg.1 ${MANDIR}/man1/zefrdump.1 ${MANDIR}/man1/zefrsim.1)
 if(EDITOR)
-  list(APPEND expected bin/zefrct_gui ${MANDIR}/man1/zefrct_gui.1
+  list(APPEND expected bin/zefrct_gui ${MANDIR}/man1/zefrct_gui.1 ${DATADIR}/zefr/ZEFRCT_GUI_ug.pdf
     ${DATADIR}/applications/org.zefr.zefrct_gui.desktop
     ${DATADIR}/icons/hicolor/scalable/apps/org.zefr.zefrct_gui.svg
     ${DATADIR}/metainfo/org.zefr.zefrct_gui.metainfo.xml)
