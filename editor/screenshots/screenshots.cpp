@@ -7,11 +7,11 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QMenu>
 #include <QMenuBar>
 #include <QToolBar>
 #include <QPainter>
+#include <QTemporaryDir>
 #include <QTest>
 #include <cstdio>
 
