@@ -22,6 +22,7 @@
 
 #include "console.h"
 #include "delivery_messages.h"
+#include "loader.h"
 #include "run.h"
 #include "sim_harness.h"
 #include "win_error.h"
@@ -264,30 +265,49 @@ TEST_F(DeliveryTest, ProgramDeliversWhatItWouldWrite) {
   EXPECT_TRUE(ReadFile(sim.StorePath()) == written);
 }
 
-TEST_F(DeliveryTest, ProgramWithoutItsLibrary) {
+// Which library a copy of the program takes: the one beside it, else the one
+// in the installed place (found from the program's own folder), else none.
+TEST_F(DeliveryTest, ProgramFindsItsLibraryBesideItOrInstalled) {
+  const std::string installed = std::string(loader::kInstalledLibraryDir) + "/ZefrComm.so";
+  const std::string missing = std::string(kOpening) +
+                              "*** Unable to connect to ZEFR Subsystem!!\n"
+                              "   Windows CCode = 0x0000007E (The specified module could not be found.)\n\n";
+  const std::string noOrdinal = std::string(kOpening) +
+                                "*** Unable to connect to ZEFR Subsystem!!\n"
+                                "   Windows CCode = 0x0000007F (The specified procedure could not be found.)\n\n";
+  const std::string accepted = std::string(kOpening) + kCommunicating + "Payload Accepted.\n\n";
   struct Case {
     const char* name;
-    const char* library;  // placed beside the program copy, or none
-    const char* text;
+    const char* beside;     // library placed beside the program copy, or none
+    const char* installed;  // library placed in the installed place, or none
+    int exitCode;
+    const std::string& tail;
   } cases[] = {
-      {"no library", nullptr,
-       "*** Unable to connect to ZEFR Subsystem!!\n"
-       "   Windows CCode = 0x0000007E (The specified module could not be found.)\n\n"},
-      {"no ordinal 1", ZEFRCOMM_WITHOUT_ORDINAL,
-       "*** Unable to connect to ZEFR Subsystem!!\n"
-       "   Windows CCode = 0x0000007F (The specified procedure could not be found.)\n\n"},
+      {"no library", nullptr, nullptr, 1, missing},
+      {"no ordinal 1", ZEFRCOMM_WITHOUT_ORDINAL, nullptr, 1, noOrdinal},
+      {"installed", nullptr, ZEFRCOMM_LIBRARY, 0, accepted},
+      {"beside wins", ZEFRCOMM_WITHOUT_ORDINAL, ZEFRCOMM_LIBRARY, 1, noOrdinal},
+      {"installed without ordinal 1", nullptr, ZEFRCOMM_WITHOUT_ORDINAL, 1, noOrdinal},
   };
   ASSERT_TRUE(sim.Start(dir.path()));
+  int delivered = 0;
   for (const Case& c : cases) {
     TempDir alone;
-    fs::copy_file(ZEFRCFG_BINARY, alone.File("zefrcfg"));
-    fs::permissions(alone.File("zefrcfg"), fs::perms::owner_all);
-    if (c.library != nullptr) fs::copy_file(c.library, alone.File("ZefrComm.so"));
-    Ran r = RunProgram(alone.File("zefrcfg"), dir.path(), "'" + kAtx + "'");
-    EXPECT_EQ(r.exitCode, 1) << c.name;
-    EXPECT_TRUE(EndsWith(r.out, std::string(kOpening) + c.text)) << c.name << "\n" << r.out;
+    const fs::path bin = fs::path(alone.path()) / "bin";
+    fs::create_directories(bin);
+    fs::copy_file(ZEFRCFG_BINARY, bin / "zefrcfg");
+    fs::permissions(bin / "zefrcfg", fs::perms::owner_all);
+    if (c.beside != nullptr) fs::copy_file(c.beside, bin / "ZefrComm.so");
+    if (c.installed != nullptr) {
+      fs::create_directories((bin / installed).parent_path());
+      fs::copy_file(c.installed, bin / installed);
+    }
+    Ran r = RunProgram((bin / "zefrcfg").string(), dir.path(), "'" + kAtx + "'");
+    EXPECT_EQ(r.exitCode, c.exitCode) << c.name;
+    EXPECT_TRUE(EndsWith(r.out, c.tail)) << c.name << "\n" << r.out;
+    delivered += c.exitCode == 0;
   }
-  EXPECT_EQ(sim.Stat("connects"), 0);
+  EXPECT_EQ(sim.Stat("connects"), delivered);
 }
 
 // A connection the device never takes, left in its queue; -1 once the queue is full.

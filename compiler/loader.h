@@ -13,8 +13,13 @@ struct Library;  // opaque module handle
 // The file name of the link library on this platform.
 extern const char kLinkLibraryFile[];
 
+// POSIX: where an installed link library lives, relative to the directory of
+// the installed program (a private folder, so no other program finds it).
+extern const char kInstalledLibraryDir[];
+
 // Loads by plain file name: the directory of the running program first, then
-// the system's search. Fails when the library's load entry fails.
+// (POSIX) kInstalledLibraryDir, then the system's search. Fails when the
+// library's load entry fails.
 Library* Load(const char* fileName);
 // The entry exported as `ordinal`, or nullptr.
 void* EntryByOrdinal(Library* library, unsigned ordinal);

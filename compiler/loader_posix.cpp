@@ -16,6 +16,7 @@
 namespace zefr::loader {
 
 const char kLinkLibraryFile[] = "ZefrComm.so";
+const char kInstalledLibraryDir[] = ZEFR_INSTALLED_LIBRARY_DIR;
 
 struct Library {
   void* handle = nullptr;
@@ -38,15 +39,23 @@ std::string ProgramDirectory() {
 }  // namespace
 
 Library* Load(const char* fileName) {
-  const std::string dir = ProgramDirectory();
-  const std::string beside = dir.empty() ? std::string() : dir + "/" + fileName;
-  const bool hereFirst = !beside.empty() && ::access(beside.c_str(), F_OK) == 0;
-  // A file beside the program is the one Windows would take; failing to load
-  // it ends the search there too.
-  void* handle = ::dlopen(hereFirst ? beside.c_str() : fileName, RTLD_NOW | RTLD_LOCAL);
+  // A file beside the program is the one Windows would take; then the one an
+  // install put in its private folder. Failing to load a file found ends the
+  // search there too.
+  std::string found;
+  if (const std::string dir = ProgramDirectory(); !dir.empty()) {
+    for (const std::string& candidate :
+         {dir + "/" + fileName, dir + "/" + kInstalledLibraryDir + "/" + fileName}) {
+      if (::access(candidate.c_str(), F_OK) == 0) {
+        found = candidate;
+        break;
+      }
+    }
+  }
+  void* handle = ::dlopen(found.empty() ? fileName : found.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (handle == nullptr) {
     const char* why = ::dlerror();
-    const bool missing = !hereFirst && (why == nullptr || std::strstr(why, "No such file") != nullptr);
+    const bool missing = found.empty() && (why == nullptr || std::strstr(why, "No such file") != nullptr);
     win::SetLastError(missing ? win::kModNotFound : win::kBadExeFormat);
     return nullptr;
   }

@@ -21,7 +21,7 @@ targets=(
 
 # Every library is instrumented for coverage; the targets alone link libFuzzer.
 CC=clang CXX=clang++ cmake -S . -B "$out" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DZEFR_SANITIZE=ON -DZEFR_FUZZ=ON -DZEFR_BUILD_BENCH=OFF \
+  -DZEFR_SANITIZE=ON -DZEFR_FUZZ=ON -DZEFR_BUILD_BENCH=OFF -DZEFR_WERROR=ON \
   -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link >/dev/null
 names=()
 for t in "${targets[@]}"; do names+=("${t%%:*}"); done

@@ -37,7 +37,7 @@ linux=${ZEFR_LINUX_BUILD:-$root/build}
 # start there, so only the cross-build is checked, and the run says so.
 if ! wineserver --version >/dev/null 2>&1; then
   echo "windows-check: this machine cannot run 32-bit programs; cross-building only, the Wine runs are skipped"
-  cmake -S . -B "$win" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake >/dev/null
+  cmake -S . -B "$win" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake -DZEFR_WERROR=ON >/dev/null
   cmake --build "$win" -j "$jobs"
   exit 0
 fi
@@ -54,14 +54,14 @@ trap stop_wine EXIT
 wineserver -p >/dev/null 2>&1 </dev/null
 wineboot -i >/dev/null 2>&1 </dev/null
 
-cmake -S . -B "$win" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake >/dev/null
+cmake -S . -B "$win" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake -DZEFR_WERROR=ON >/dev/null
 cmake --build "$win" -j "$jobs"
 ctest --test-dir "$win" --output-on-failure -j "$jobs" </dev/null
 
 # The Linux build to compare with; test.sh has made it already.
 if [ ! -f "$linux/CMakeCache.txt" ]; then
   linux=$win/linux
-  cmake -S . -B "$linux" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEFR_BUILD_EDITOR=OFF -DZEFR_BUILD_BENCH=OFF >/dev/null
+  cmake -S . -B "$linux" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEFR_BUILD_EDITOR=OFF -DZEFR_BUILD_BENCH=OFF -DZEFR_WERROR=ON >/dev/null
 fi
 cmake --build "$linux" -j "$jobs" --target zefrcfg ZefrComm zefrcfg_test
 

@@ -80,7 +80,7 @@ int RunCheck(const CheckOptions& options, std::ostream& out, std::ostream& err) 
   }
   std::string report = doc.CollectErrorReport();
   // One line per error, with the line ends of this platform.
-  for (std::size_t at; (at = report.find("\r\n")) != std::string::npos;) report.replace(at, 2, "\n");
+  for (std::size_t at; (at = report.find("\r\n")) != std::string::npos;) report.erase(at, 1);
   out << report;
   out.flush();
   return report.empty() ? 0 : 1;

@@ -292,7 +292,7 @@ bool ConfigurationDocument::Write(const std::string& path, WriteMode mode, std::
     std::string comment;
     if (exists) {
       const auto semicolon = current.find(';');
-      if (semicolon != std::string::npos) comment = "\t" + current.substr(semicolon);
+      if (semicolon != std::string::npos) comment.assign(1, '\t').append(current, semicolon);
     }
     if (d->Has(attr::kCommentDisplay)) {
       comment.clear();

@@ -178,7 +178,7 @@ bool ProfileText::Write(std::string_view section, std::string_view key,
   key = Trim(key);
   SectionIndex* found = FindSection(section);
   if (found == nullptr) {
-    Insert(lines_.size(), Parse("[" + std::string(section) + "]", eol_));
+    Insert(lines_.size(), Parse(std::string("[").append(section).append("]"), eol_));
     SectionIndex& added = sections_[Fold(section)];
     added.header = lines_.size() - 1;
     Insert(lines_.size(), Parse(std::string(key) + "=" + std::string(value), eol_));

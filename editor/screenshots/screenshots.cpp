@@ -1,16 +1,23 @@
-// Renders the property tree and the Status dialog into PNG files, headless.
+// Renders the property tree, the Status dialog and the editor's main window
+// into PNG files, headless. The main window's pictures illustrate the user
+// guide: the real window, with the real compiler behind Generate and Send.
 // Use: zefr_screenshots OUTPUT-DIR
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QMenu>
 #include <QMenuBar>
 #include <QToolBar>
 #include <QPainter>
+#include <QTemporaryDir>
 #include <QTest>
 #include <cstdio>
 
+#include "CMainConfigDialog.h"
+#include "EditorPrompts.h"
+#include "FormFactorDialog.h"
 #include "alt_dialog.h"
 #include "command_ids.h"
 #include "param_items.h"
@@ -190,6 +197,92 @@ bool barsShot() {
   return save(d.grab(), QStringLiteral("alt_dialog.png"));
 }
 
+// The real dialogs, answered without a person: ATX for New, a file in `dir`
+// for Generate, Yes to Send; each Status dialog is shown and photographed.
+class ShotPrompts : public CDialogPrompts {
+ public:
+  explicit ShotPrompts(QString dir) : m_dir(std::move(dir)) {}
+  QString statusShot;  // the file the next Status dialog goes to; none is expected without one
+  bool ok = true;
+
+  std::optional<zefr::FormFactor> chooseFormFactor(QWidget*, const QString&) override {
+    return zefr::FormFactor::ATX;
+  }
+  bool askYesNo(QWidget*, const QString&, const QString&) override { return true; }
+  QString saveFileName(QWidget*, const QString&, const QString&, const QString&) override {
+    return QDir(m_dir).filePath(QStringLiteral("board.bin"));
+  }
+  int showStatus(QWidget* parent, CStatusDialog::Mode mode, const QString& text) override {
+    CStatusDialog d(mode, text, parent);
+    d.show();
+    ok = QTest::qWaitForWindowExposed(&d) && !statusShot.isEmpty() && save(d.grab(), statusShot) && ok;
+    statusShot.clear();
+    return 1;
+  }
+
+ private:
+  QString m_dir;
+};
+
+bool mainWindowShots() {
+  QTemporaryDir work;
+  if (!work.isValid()) return false;
+  // Generate and Send make their work folder here; Send finds no device.
+  qputenv("TEMP", work.path().toLocal8Bit());
+  qputenv("ZEFR_DEVICE_DIR", work.filePath(QStringLiteral("no-device")).toLocal8Bit());
+  ShotPrompts prompts(work.path());
+  CMainConfigDialog window(&prompts);
+  window.resize(560, 660);
+  window.show();
+  if (!QTest::qWaitForWindowExposed(&window)) return false;
+  CParamTree* tree = window.tree();
+  auto shoot = [&](const char* name) {
+    QTest::qWait(50);
+    return save(window.grab(), QString::fromLatin1(name));
+  };
+
+  // New with the ATX defaults, the first temperature monitor open.
+  window.onCommand(cmd::kNew);
+  tree->findItem(100)->setExpanded(true);
+  tree->findItem(1000)->setExpanded(true);
+  tree->moveFocusTo(tree->findItem(1001));
+  bool ok = shoot("main_window.png");
+
+  CFormFactorDialog choose(QStringLiteral(
+      "A new configuration with defaults for the chosen form factor will be created.\r\n"
+      "This operation will discard the current configuration (no files will be overwritten). Proceed?"));
+  choose.show();
+  ok = QTest::qWaitForWindowExposed(&choose) && save(choose.grab(), QStringLiteral("form_factor.png")) && ok;
+  choose.hide();
+
+  prompts.statusShot = QStringLiteral("status_generate.png");
+  window.onCommand(cmd::kGeneratePayload);
+  prompts.statusShot = QStringLiteral("status_send_no_device.png");
+  window.onCommand(cmd::kSendToFirmware);
+
+  // A file with values the checks refuse: the rows turn colour and say why.
+  QFile atx(QStringLiteral(":/INIFILE/144"));
+  QByteArray text = atx.open(QIODevice::ReadOnly) ? atx.readAll() : QByteArray();
+  text.replace("DeviceAddress=0x4C ", "DeviceAddress=0x1FF");
+  text.replace("TimeoutNonCritical=1\n", "TimeoutNonCritical=0\n");
+  const QString broken = work.filePath(QStringLiteral("board.ini"));
+  QFile out(broken);
+  if (text.isEmpty() || !out.open(QIODevice::WriteOnly) || out.write(text) != text.size()) return false;
+  out.close();
+  prompts.statusShot = QStringLiteral("status_load_errors.png");
+  window.openFile(broken, zefr::FormFactor::ATX);
+  window.onCommand(cmd::kCollapseAll);
+  tree->findItem(100)->setExpanded(true);
+  tree->findItem(1100)->setExpanded(true);
+  tree->moveFocusTo(tree->findItem(1103));
+  ok = shoot("main_window_errors.png") && ok;
+
+  prompts.statusShot = QStringLiteral("status_check_errors.png");
+  window.onCommand(cmd::kGeneratePayload);
+  window.hide();
+  return ok && prompts.ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -199,6 +292,6 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "cannot make %s\n", qPrintable(g_out));
     return 1;
   }
-  const bool ok = treeShots() && statusShots() && barsShot();
+  const bool ok = treeShots() && statusShots() && barsShot() && mainWindowShots();
   return ok ? 0 : 1;
 }

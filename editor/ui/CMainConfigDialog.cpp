@@ -21,6 +21,7 @@
 #include "command_ids.h"
 #include "extract_resource.h"
 #include "payload_commands.h"
+#include "user_guide.h"
 
 using zefr::FormFactor;
 using zefr::ParameterId;
@@ -39,7 +40,6 @@ const char* const kNoDataText =
     "this point will be inserted into this file unless you choose another file to load, or "
     "create a new configuration.";
 const char* const kQuitText = "Current configuration has not been saved. Save before quitting?";
-const char* const kUserGuide = "ZEFRCT_GUI_ug.pdf";
 
 constexpr int kAtxResource = 144;
 constexpr int kBtxResource = 136;
@@ -494,5 +494,5 @@ void CMainConfigDialog::collapseAll() {
 }
 
 void CMainConfigDialog::userGuide() {
-  m_prompts->openDocument(Q(m_paths.program.Joined()) + QString::fromLatin1(kUserGuide));
+  m_prompts->openDocument(UserGuidePath(Q(m_paths.program.Joined())));
 }

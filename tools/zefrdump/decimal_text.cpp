@@ -19,8 +19,9 @@ std::string ExactDecimalText(int32_t scaled, int decimals) {
   for (int i = 0; i < decimals; ++i) unit *= 10;
   std::string fraction = std::to_string(magnitude % unit);
   fraction.insert(0, size_t(decimals) - fraction.size(), '0');
-  std::string text = (scaled < 0 ? "-" : "") + std::to_string(magnitude / unit);
-  if (decimals > 0) text += "." + fraction;
+  std::string text = scaled < 0 ? "-" : "";
+  text += std::to_string(magnitude / unit);
+  if (decimals > 0) text.append(".").append(fraction);
   return text;
 }
 

@@ -11,7 +11,7 @@ namespace {
 class Section {
  public:
   Section(std::string* out, const char* family, size_t index) : out_(out) {
-    *out_ += "[" + std::string(family) + std::to_string(index + 1) + "]\n";
+    out_->append("[").append(family).append(std::to_string(index + 1)).append("]\n");
   }
   ~Section() { *out_ += "\n"; }
 

@@ -249,8 +249,25 @@ TEST_F(DumpRun, RefusesBadArgumentsAndBadFiles) {
     EXPECT_EQ(err_, c.err);
     EXPECT_EQ(out_, "");
   }
-  EXPECT_EQ(Run({"--help"}), 0);
-  EXPECT_EQ(out_, usage);
+}
+
+TEST_F(DumpRun, HelpAndVersionWinOverTheRest) {
+  const std::string help = std::string(kUsage) + "\n" + kHelp;
+  const std::string version = "zefrdump (Zefr) " ZEFR_VERSION "\n";
+  struct Case {
+    std::vector<std::string> args;
+    std::string out;
+  } cases[] = {
+      {{"--help"}, help},         {{"-h"}, help},
+      {{"-?"}, help},             {{"--graph", "missing.bin", "--help"}, help},
+      {{"--version", "--help"}, help}, {{"--version"}, version},
+      {{"a.bin", "--version"}, version},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Run(c.args), 0) << c.args.back();
+    EXPECT_EQ(out_, c.out);
+    EXPECT_EQ(err_, "");
+  }
 }
 
 TEST_F(DumpRun, PrintsTheDumpAndSendsWarningsApart) {

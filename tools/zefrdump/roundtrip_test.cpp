@@ -126,13 +126,13 @@ TEST(RoundTrip, DecimalTextsReadBackThroughTheFieldReader) {
   for (int decimals : {2, 3}) {
     std::string ini = "[S]\n";
     for (size_t i = 0; i < std::size(values); ++i)
-      ini += "K" + std::to_string(i) + "=" + DecimalText(values[i], decimals) + "\n";
+      ini.append("K").append(std::to_string(i)).append("=").append(DecimalText(values[i], decimals)).append("\n");
     zefr::ProfileReader reader(zefr::MemoryLoader({{"t.ini", ini}}));
     zefr::CaptureConsole console;
     zefr::FieldReader fields(reader, "t.ini", console);
     for (size_t i = 0; i < std::size(values); ++i) {
       int32_t got = 0;
-      ASSERT_TRUE(fields.ReadDecimal("S", "K" + std::to_string(i), got, INT32_MIN, INT32_MAX,
+      ASSERT_TRUE(fields.ReadDecimal("S", std::string("K").append(std::to_string(i)), got, INT32_MIN, INT32_MAX,
                                      decimals))
           << console.Text();
       EXPECT_EQ(got, values[i]) << decimals;

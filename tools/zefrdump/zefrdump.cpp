@@ -50,9 +50,18 @@ bool ReadPayloadFile(const std::string& path, std::vector<uint8_t>* bytes, size_
 int Run(const std::vector<std::string>& args, std::string* out, std::string* err) {
   bool graph = false;
   std::string path;
-  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h" || args[0] == "-?")) {
-    *out += std::string(kUsage) + "\n";
-    return 0;
+  // As GNU tools do, --help or --version anywhere wins over the rest.
+  for (const std::string& a : args) {
+    if (a == "--help" || a == "-h" || a == "-?") {
+      *out += std::string(kUsage) + "\n" + kHelp;
+      return 0;
+    }
+  }
+  for (const std::string& a : args) {
+    if (a == "--version") {
+      *out += "zefrdump (Zefr) " ZEFR_VERSION "\n";
+      return 0;
+    }
   }
   if (args.size() == 1 && args[0] != "--graph") {
     path = args[0];

@@ -26,6 +26,8 @@ void Usage(std::FILE* to) {
       "  --max-length N     maximum message length the connect reply gives (default 4096)\n"
       "  --log FILE         log each exchange to FILE (default standard error)\n"
       "  --quiet            log nothing\n"
+      "  --help             print this help and exit\n"
+      "  --version          print the version and exit\n"
       "Faults (each also as a control message; @N limits one to the next N occasions):\n"
       "  --ccode N          answer the payload command with completion code N\n"
       "  --entity WORD      failing-entity word the failure query reports after --ccode\n"
@@ -38,7 +40,9 @@ void Usage(std::FILE* to) {
       "  --fault SETTING    any setting as KEY[=VALUE][@N]: ccode, entity, delay, drop, short,\n"
       "                     long, close, refuse, maxlen, echo, reset\n"
       "A connection whose first message is \"zefrsim: SETTING...\" changes settings while running\n"
-      "and is answered with the counters (\"zefrsim: stats\" only reads them).\n",
+      "and is answered with the counters (\"zefrsim: stats\" only reads them).\n"
+      "Runs until SIGINT or SIGTERM, then removes its socket. Exit status: 0 after a clean\n"
+      "stop, 1 when it cannot serve, 2 for bad arguments.\n",
       to);
 }
 
@@ -64,6 +68,9 @@ int main(int argc, char** argv) {
     };
     if (a == "--help" || a == "-h") {
       Usage(stdout);
+      return 0;
+    } else if (a == "--version") {
+      std::fputs("zefrsim (Zefr) " ZEFR_VERSION "\n", stdout);
       return 0;
     } else if (a == "--dir") {
       dir = value();

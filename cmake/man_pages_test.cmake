@@ -1,0 +1,20 @@
+# Formats every manual page in DIR as man(1) shows it, with its warnings on:
+# none may warn, and each must have the sections a reader looks for.
+file(GLOB pages ${DIR}/*.1)
+foreach(page IN LISTS pages)
+  execute_process(COMMAND env LC_ALL=C.UTF-8 MANWIDTH=80 ${MAN} --warnings -l ${page}
+    RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT rc EQUAL 0 OR NOT err STREQUAL "")
+    message(FATAL_ERROR "${page}: ${rc}\n${err}")
+  endif()
+  foreach(section NAME SYNOPSIS DESCRIPTION OPTIONS "EXIT STATUS" ENVIRONMENT FILES EXAMPLES)
+    if(NOT out MATCHES "\n${section}\n")
+      message(FATAL_ERROR "${page} has no ${section} section")
+    endif()
+  endforeach()
+  foreach(variable ZEFR_DEVICE_DIR TEMP)
+    if(NOT out MATCHES "${variable}")
+      message(FATAL_ERROR "${page} does not mention ${variable}")
+    endif()
+  endforeach()
+endforeach()
