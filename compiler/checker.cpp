@@ -131,7 +131,8 @@ class Checker {
     }
   }
 
-  // lenient: the entity's Enabled was refused, so keys that are not there are passed over.
+  // lenient: the entity's Enabled or the key's gate was refused, so keys that
+  // are not there or empty are passed over rather than reported.
   void CheckField(const KindTable& table, int i, Entity& e, bool lenient) {
     const FieldSpec& row = table.fields[static_cast<std::size_t>(i)];
     const std::optional<bool> open = format::GateOpen(table, i, e.values);
@@ -151,8 +152,9 @@ class Checker {
       format::StoreField(result_.image, e.record, row, 0);
       return;
     }
+    if (lenient && (!found || text.empty())) return;
     if (!found) {
-      if (!lenient) Error(e, row, "Not Found", "not-found", spot);
+      Error(e, row, "Not Found", "not-found", spot);
       return;
     }
     if (text.empty()) {
