@@ -17,7 +17,7 @@ inline constexpr FieldSpec Usage(std::int32_t max) {
 // A byte from 0 to 255; NONE, where allowed, stores 0xFF.
 inline constexpr FieldSpec Byte(const char* key, std::size_t offset, bool noneAllowed = false) {
   return {.key = key, .offset = static_cast<std::uint16_t>(offset), .max = 255, .noneAllowed = noneAllowed,
-          .noneStored = 0xFF};
+          .noneStored = 0xFF, .hex = true};
 }
 
 // A fixed-point value stored as 32 bits.

@@ -4,6 +4,7 @@
 // The reader, the dump and the tools walk these rows; the few rules that
 // depend on other values are named functions in rules.h.
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <string_view>
@@ -60,6 +61,7 @@ struct FieldSpec {
   const char* relationMessage = nullptr;
   Absent absent = Absent::kError;
   const char* absentMessage = nullptr;  // the warning when Absent is not kError
+  bool hex = false;                     // a bus address or command, written 0xNN
   std::span<const std::int32_t> list{};
 };
 
@@ -116,8 +118,8 @@ constexpr std::int8_t WeightingField(int response) { return static_cast<std::int
 }  // namespace fan_controller_field
 
 // The values of the two list keys, by stored position.
-inline constexpr std::int32_t kSignalFrequencies[] = {10, 23, 38, 62, 94, 22000, 25000, 28000};
-inline constexpr std::int32_t kSpinUpTimes[] = {0, 250, 500, 750, 1000, 1500, 2000, 4000};
+inline constexpr std::array<std::int32_t, 8> kSignalFrequencies = {10, 23, 38, 62, 94, 22000, 25000, 28000};
+inline constexpr std::array<std::int32_t, 8> kSpinUpTimes = {0, 250, 500, 750, 1000, 1500, 2000, 4000};
 
 extern const KindTable kTemperatureMonitorTable;
 extern const KindTable kFanMonitorTable;

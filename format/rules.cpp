@@ -1,5 +1,8 @@
 #include "rules.h"
 
+#include <iterator>
+#include <limits>
+
 namespace zefr::format {
 
 namespace {
@@ -58,7 +61,9 @@ Bounds VoltageBounds(std::int32_t usage) {
       {700, 1900, false},       {-800, 1500, false},   {-800, 1500, false},     {-800, 1500, false},
       {-800, 1500, false},      {90000, 260000, false},
   };
-  if (usage < 0 || usage >= static_cast<std::int32_t>(std::size(kBounds))) return kBounds[0];
+  // An unknown usage has no bounds to hold the thresholds to.
+  if (usage < 0 || usage >= static_cast<std::int32_t>(std::size(kBounds)))
+    return {std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max(), false};
   return kBounds[usage];
 }
 

@@ -22,8 +22,12 @@ constexpr FieldSpec kFields[] = {
     Usage(16),
     Byte("DeviceAddress", at::kDeviceAddress, true),
     // Without a device there is no command: 0xFF.
-    {.key = "GetReadingCommand", .offset = at::kGetReadingCommand, .max = 255, .gate = f::kDeviceAddress,
-     .gatedOffStored = 0xFF},
+    [] {
+      FieldSpec row = Byte("GetReadingCommand", at::kGetReadingCommand);
+      row.gate = f::kDeviceAddress;
+      row.gatedOffStored = 0xFF;
+      return row;
+    }(),
     {.key = "RelativeReadings", .reading = Reading::kBoolean, .offset = at::kRelativeReadings},
     Decimal("RelativeConversionFactor", at::kRelativeConversionFactor, 2, 0, 12800),
     Decimal("AccuracyCorrectionSlope", at::kAccuracyCorrectionSlope, 2, 0, 1000),
