@@ -54,6 +54,14 @@ Bounds TimeoutBounds(int field, bool hasDevice, bool processor) {
   return {1, 10, false};
 }
 
+Bounds MonitorTemperatureBounds(bool processor) {
+  return processor ? Bounds{0, 2000, false} : Bounds{-12800, 12800, false};
+}
+
+Bounds ResponseTemperatureBounds(bool processor) {
+  return processor ? Bounds{-3000, 3000, false} : Bounds{-12800, 12800, false};
+}
+
 Bounds VoltageBounds(std::int32_t usage) {
   static constexpr Bounds kBounds[] = {
       {-300000, 300000, false}, {10000, 14000, false}, {-14000, -10000, false}, {4000, 6000, false},
@@ -107,14 +115,14 @@ std::optional<Bounds> RowBounds(const KindTable& table, int field, RecordValues 
     case BoundsRule::kMonitorTemperature: {
       const auto processor = Processor(values, tm::kUsage);
       if (!processor) return std::nullopt;
-      return *processor ? Bounds{0, 2000, false} : Bounds{-12800, 12800, false};
+      return MonitorTemperatureBounds(*processor);
     }
     case BoundsRule::kNominalTemperature: {
       // Under the abstraction the nominal is the processor's own: 0.
       const auto abstraction = Abstraction(values);
       if (!abstraction) return std::nullopt;
       if (*abstraction) return Bounds{0, 0, false};
-      return *Processor(values, tm::kUsage) ? Bounds{0, 2000, false} : Bounds{-12800, 12800, false};
+      return MonitorTemperatureBounds(*Processor(values, tm::kUsage));
     }
     case BoundsRule::kVoltage: {
       const auto& usage = values[voltage_monitor_field::kUsage];
@@ -124,7 +132,7 @@ std::optional<Bounds> RowBounds(const KindTable& table, int field, RecordValues 
     case BoundsRule::kResponseTemperature: {
       const auto processor = Processor(values, temperature_response_field::kUsage);
       if (!processor) return std::nullopt;
-      return *processor ? Bounds{-3000, 3000, false} : Bounds{-12800, 12800, false};
+      return ResponseTemperatureBounds(*processor);
     }
   }
   return std::nullopt;

@@ -33,6 +33,11 @@ bool KeepsTemperatureAbstraction(std::uint8_t device, std::uint8_t command);
 // never), 1, 2 and 4 for a processor's sensor, up to 10 for another sensor.
 Bounds TimeoutBounds(int field, bool hasDevice, bool processor);
 
+// Temperatures of a monitor and limits of a response, in hundredths of a
+// degree: a processor's are offsets from its own control temperature.
+Bounds MonitorTemperatureBounds(bool processor);
+Bounds ResponseTemperatureBounds(bool processor);
+
 // Voltage thresholds, in millivolts, by usage.
 Bounds VoltageBounds(std::int32_t usage);
 
