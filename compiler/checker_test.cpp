@@ -11,12 +11,6 @@
 namespace zefr::test {
 namespace {
 
-struct Change {
-  const char* section;
-  const char* key;
-  const char* value;  // null removes the key
-};
-
 struct Expected {
   const char* section;
   const char* key;
@@ -53,12 +47,7 @@ class CheckerTest : public testing::TestWithParam<CheckCase> {};
 TEST_P(CheckerTest, FindsEachMistakeAtItsLine) {
   const CheckCase& c = GetParam();
   IniBuilder ini = FullConfig();
-  for (const Change& ch : c.changes) {
-    if (ch.value)
-      ini.Set(ch.section, ch.key, ch.value);
-    else
-      ini.Remove(ch.section, ch.key);
-  }
+  ini.Apply(c.changes);
   const std::string text = ini.Text();
   const CheckResult r = CheckText(text);
   std::vector<const Diagnostic*> errors;

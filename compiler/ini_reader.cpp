@@ -88,25 +88,6 @@ KeyPart SplitKeyPart(std::string_view line) {
   return part;
 }
 
-std::string CleanValue(std::string_view raw) {
-  bool quoted = false;
-  for (size_t i = 0; i < raw.size(); ++i) {
-    if (raw[i] == '"') {
-      quoted = !quoted;
-    } else if (raw[i] == ';' && !quoted) {
-      raw = raw.substr(0, i);
-      break;
-    }
-  }
-  std::string_view v = TrimIni(raw);
-  if (v.size() >= 2 && v.front() == '"' && v.back() == '"') {
-    size_t quotes = 0;
-    for (char c : v) quotes += (c == '"');
-    if (quotes == 2) v = v.substr(1, v.size() - 2);
-  }
-  return std::string(v);
-}
-
 namespace {
 
 // The value's extent in raw text after the "=": cut at ";" outside quotes and
@@ -126,6 +107,16 @@ std::string_view ValueExtent(std::string_view raw) {
 }
 
 }  // namespace
+
+std::string CleanValue(std::string_view raw) {
+  std::string_view v = ValueExtent(raw);
+  if (v.size() >= 2 && v.front() == '"' && v.back() == '"') {
+    size_t quotes = 0;
+    for (char c : v) quotes += (c == '"');
+    if (quotes == 2) v = v.substr(1, v.size() - 2);
+  }
+  return std::string(v);
+}
 
 ProfileFile::ProfileFile(std::string content) {
   // Physical line of the piece being read, and where that line starts.
