@@ -100,6 +100,14 @@ class Writer {
   int serial_ = 0;
 };
 
+// A key whose value is drawn from its row's own bounds.
+void DrawInteger(Writer& w, const format::KindTable& t, int field) {
+  w.Key(Key(t, field), w.IntText(w.Int(Min(t, field), Max(t, field))));
+}
+void DrawDecimal(Writer& w, const format::KindTable& t, int field) {
+  w.Key(Key(t, field), w.Decimal(w.Int(Min(t, field), Max(t, field)), 2));
+}
+
 struct Enabled {
   std::vector<int> fanMonitors, fanControllers, temperatureMonitors, temperatureResponses, voltageMonitors;
 };
@@ -134,7 +142,7 @@ void FanMonitor(Writer& w, int n, const Enabled& e) {
   const format::KindTable& t = F::kFanMonitorTable;
   namespace f = F::fan_monitor_field;
   if (!Start(w, t, n, Has(e.fanMonitors, n))) return;
-  w.Key(Key(t, f::kUsage), w.IntText(w.Int(Min(t, f::kUsage), Max(t, f::kUsage))));
+  DrawInteger(w, t, f::kUsage);
   w.Key(Key(t, f::kDeviceAddress), w.ByteText(w.Int(0, 254)));
   w.Key(Key(t, f::kGetAttributesCommand), w.ByteText(w.Int(0, 254)));
   w.Key(Key(t, f::kGetReadingCommand), w.ByteText(w.Int(0, 254)));
@@ -149,7 +157,7 @@ void FanController(Writer& w, int n, const Enabled& e) {
   const format::KindTable& t = F::kFanControllerTable;
   namespace f = F::fan_controller_field;
   if (!Start(w, t, n, Has(e.fanControllers, n))) return;
-  w.Key(Key(t, f::kUsage), w.IntText(w.Int(Min(t, f::kUsage), Max(t, f::kUsage))));
+  DrawInteger(w, t, f::kUsage);
   w.Key(Key(t, f::kDeviceAddress), w.ByteText(w.Int(0, 254)));
   w.Key(Key(t, f::kGetAttributesCommand), w.ByteText(w.Int(0, 254)));
   w.Key(Key(t, f::kSetConfigurationCommand), w.ByteText(w.Int(0, 255), true));
@@ -163,17 +171,14 @@ void FanController(Writer& w, int n, const Enabled& e) {
     }
     w.Key(Key(t, slot(f::kSlotMonitor)), w.IntText(w.Pick(e.fanMonitors)));
     w.Key(Key(t, slot(f::kSlotSetConfigurationCommand)), w.ByteText(w.Int(0, 255), true));
-    w.Key(Key(t, slot(f::kSlotPulsesPerRevolution)),
-          w.IntText(w.Int(Min(t, slot(f::kSlotPulsesPerRevolution)), Max(t, slot(f::kSlotPulsesPerRevolution)))));
-    w.Key(Key(t, slot(f::kSlotMinimumRpm)),
-          w.IntText(w.Int(Min(t, slot(f::kSlotMinimumRpm)), Max(t, slot(f::kSlotMinimumRpm)))));
+    DrawInteger(w, t, slot(f::kSlotPulsesPerRevolution));
+    DrawInteger(w, t, slot(f::kSlotMinimumRpm));
     w.Key(Key(t, slot(f::kSlotDependentMeasurement)), w.Bool(w.Chance(50)));
   }
-  w.Key(Key(t, f::kPhysicalControllerIndex),
-        w.IntText(w.Int(Min(t, f::kPhysicalControllerIndex), Max(t, f::kPhysicalControllerIndex))));
+  DrawInteger(w, t, f::kPhysicalControllerIndex);
   w.Key(Key(t, f::kMinOffMode), w.Pick<std::string>({"MIN", "OFF", "min", "Off"}));
   for (int duty : {f::kDutyCycleMin, f::kDutyCycleOn, f::kDutyCycleMax})
-    w.Key(Key(t, duty), w.Decimal(w.Int(Min(t, duty), Max(t, duty)), 2));
+    DrawDecimal(w, t, duty);
   w.Key(Key(t, f::kSignalInvert), w.Bool(w.Chance(50)));
   w.Key(Key(t, f::kSignalFrequency), w.IntText(F::kSignalFrequencies[static_cast<std::size_t>(w.Int(0, 7))]));
   w.Key(Key(t, f::kSpinUpTime), w.IntText(F::kSpinUpTimes[static_cast<std::size_t>(w.Int(0, 7))]));
@@ -204,7 +209,7 @@ void TemperatureMonitor(Writer& w, int n, const Enabled& e) {
       processor && F::KeepsTemperatureAbstraction(static_cast<std::uint8_t>(address), static_cast<std::uint8_t>(command));
   w.Key(Key(t, f::kRelativeReadings), w.Bool(w.Chance(50)));
   for (int factor : {f::kRelativeConversionFactor, f::kAccuracyCorrectionSlope, f::kAccuracyCorrectionOffset})
-    w.Key(Key(t, factor), w.Decimal(w.Int(Min(t, factor), Max(t, factor)), 2));
+    DrawDecimal(w, t, factor);
   for (int timeout : {f::kTimeoutNonCritical, f::kTimeoutCritical, f::kTimeoutNonRecoverable}) {
     const F::Bounds b = F::TimeoutBounds(timeout, device, processor);
     if (!device && timeout == f::kTimeoutNonRecoverable && w.Chance(30))
@@ -231,12 +236,12 @@ void TemperatureResponse(Writer& w, int n, const Enabled& e) {
   const F::Bounds limit = F::ResponseTemperatureBounds(F::IsProcessorTemperature(usage));
   w.Key(Key(t, f::kUsage), w.IntText(usage));
   w.Key(Key(t, f::kTemperatureMonitor), w.IntText(w.Pick(e.temperatureMonitors)));
-  w.Key(Key(t, f::kSmoothingWindow), w.IntText(w.Int(Min(t, f::kSmoothingWindow), Max(t, f::kSmoothingWindow))));
+  DrawInteger(w, t, f::kSmoothingWindow);
   w.Key(Key(t, f::kTemperatureLimit), w.Decimal(w.Int(limit.min, limit.max), 2));
   for (int gain : {f::kProportionalGain, f::kIntegralGain, f::kDerivativeGain})
-    w.Key(Key(t, gain), w.Decimal(w.Int(Min(t, gain), Max(t, gain)), 2));
+    DrawDecimal(w, t, gain);
   for (int window : {f::kIntegralTimeWindow, f::kDerivativeTimeWindow})
-    w.Key(Key(t, window), w.IntText(w.Int(Min(t, window), Max(t, window))));
+    DrawInteger(w, t, window);
   w.Key(Key(t, f::kAllOnTemperature), w.Decimal(w.Int(limit.min, limit.max), 2));
   if (e.fanControllers.empty() || w.Chance(40)) {
     w.Key(Key(t, f::kAmbientTemperatureMonitor), w.Pick<std::string>({"NONE", "None"}));
@@ -244,7 +249,7 @@ void TemperatureResponse(Writer& w, int n, const Enabled& e) {
   }
   w.Key(Key(t, f::kAmbientTemperatureMonitor), w.IntText(w.Pick(e.temperatureMonitors)));
   for (int ambient : {f::kAmbientDutyCycleMin, f::kAmbientTempMin, f::kAmbientTempRange, f::kAmbientDutyCycleReduction})
-    w.Key(Key(t, ambient), w.Decimal(w.Int(Min(t, ambient), Max(t, ambient)), 2));
+    DrawDecimal(w, t, ambient);
   w.Key(Key(t, f::kPrimaryFanController), w.IntText(w.Pick(e.fanControllers)));
 }
 
