@@ -6,6 +6,7 @@ namespace zefr {
 
 bool ParseConfiguration(const std::string& iniPath, ProfileReader& reader, Console& out, PayloadImage& image) {
   const CheckResult result = CheckConfiguration(reader.File(iniPath));
+  image = result.image;
   // The compiler's report: each pass's progress line and what it found, up
   // to the first error that stops it.
   auto next = result.diagnostics.begin();
@@ -16,7 +17,6 @@ bool ParseConfiguration(const std::string& iniPath, ProfileReader& reader, Conso
       if (next->refuses) return false;
     }
   }
-  image = result.image;
   return true;
 }
 
