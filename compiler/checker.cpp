@@ -206,11 +206,13 @@ class Checker {
     if (table.layout.kind == payload::Kind::kTemperatureMonitor &&
         i == format::temperature_monitor_field::kGetReadingCommand &&
         format::LosesTemperatureAbstraction(e.values) == true) {
-      const TextSpot& spot = e.spots[format::temperature_monitor_field::kUsage];
-      Report(Severity::kWarning, false, e.section, "Usage", "Not using Get-Temperature Abstraction for Processor",
+      const int usage = format::temperature_monitor_field::kUsage;
+      const TextSpot& spot = e.spots[usage];
+      const char* key = table.fields[usage].key;
+      Report(Severity::kWarning, false, e.section, key, "Not using Get-Temperature Abstraction for Processor",
              "processor-abstraction", spot);
-      Report(Severity::kWarning, false, e.section, "Usage",
-             "Will not be able to automatically handle Processor upgrade", "processor-abstraction", spot);
+      Report(Severity::kWarning, false, e.section, key, "Will not be able to automatically handle Processor upgrade",
+             "processor-abstraction", spot);
     }
     if (table.layout.kind == payload::Kind::kVoltageMonitor && i == format::voltage_monitor_field::kVoltageNominal) {
       const auto& usage = e.values[format::voltage_monitor_field::kUsage];

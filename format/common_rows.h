@@ -2,6 +2,7 @@
 // The two rows every kind starts with.
 
 #include "field_table.h"
+#include "rules.h"
 
 namespace zefr::format::rows {
 

@@ -54,17 +54,9 @@ Bounds TimeoutBounds(int field, bool hasDevice, bool processor) {
   return {1, 10, false};
 }
 
-Bounds MonitorTemperatureBounds(bool processor) {
-  return processor ? Bounds{0, 2000, false} : Bounds{-12800, 12800, false};
-}
-
-Bounds ResponseTemperatureBounds(bool processor) {
-  return processor ? Bounds{-3000, 3000, false} : Bounds{-12800, 12800, false};
-}
-
 Bounds VoltageBounds(std::int32_t usage) {
   static constexpr Bounds kBounds[] = {
-      {-300000, 300000, false}, {10000, 14000, false}, {-14000, -10000, false}, {4000, 6000, false},
+      kAnyVoltage,              {10000, 14000, false}, {-14000, -10000, false}, {4000, 6000, false},
       {4000, 6000, false},      {-6000, 4000, false},  {2500, 4100, false},     {1000, 3500, false},
       {700, 1900, false},       {-800, 1500, false},   {-800, 1500, false},     {-800, 1500, false},
       {-800, 1500, false},      {90000, 260000, false},

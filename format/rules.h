@@ -35,8 +35,17 @@ Bounds TimeoutBounds(int field, bool hasDevice, bool processor);
 
 // Temperatures of a monitor and limits of a response, in hundredths of a
 // degree: a processor's are offsets from its own control temperature.
-Bounds MonitorTemperatureBounds(bool processor);
-Bounds ResponseTemperatureBounds(bool processor);
+inline constexpr Bounds kAnyTemperature{-12800, 12800, false};
+constexpr Bounds MonitorTemperatureBounds(bool processor) {
+  return processor ? Bounds{0, 2000, false} : kAnyTemperature;
+}
+constexpr Bounds ResponseTemperatureBounds(bool processor) {
+  return processor ? Bounds{-3000, 3000, false} : kAnyTemperature;
+}
+
+// Any voltage, in millivolts: the nominal's bounds, and the thresholds' of an
+// unknown or other source.
+inline constexpr Bounds kAnyVoltage{-300000, 300000, false};
 
 // Voltage thresholds, in millivolts, by usage.
 Bounds VoltageBounds(std::int32_t usage);

@@ -14,7 +14,7 @@ constexpr FieldSpec Timeout(const char* key, std::size_t offset) {
 }
 
 constexpr FieldSpec Temperature(const char* key, std::size_t offset) {
-  return WithBounds(Decimal(key, offset, 2, -12800, 12800), BoundsRule::kMonitorTemperature);
+  return WithBounds(Decimal(key, offset, 2, kAnyTemperature.min, kAnyTemperature.max), BoundsRule::kMonitorTemperature);
 }
 
 constexpr FieldSpec kFields[] = {
@@ -41,7 +41,7 @@ constexpr FieldSpec kFields[] = {
       row.noneStored = 0;
       return row;
     }(),
-    WithBounds(Decimal("TemperatureNominal", at::kTemperatureNominal, 2, -12800, 12800),
+    WithBounds(Decimal("TemperatureNominal", at::kTemperatureNominal, 2, kAnyTemperature.min, kAnyTemperature.max),
                BoundsRule::kNominalTemperature),
     Related(Temperature("TemperatureNonCritical", at::kTemperatureNonCritical), Compare::kAtLeast,
             f::kTemperatureNominal, "Less than TemperatureNominal"),

@@ -22,7 +22,7 @@ constexpr FieldSpec Reference(const char* key, payload::BitField bits, payload::
 }
 
 constexpr FieldSpec Temperature(const char* key, std::size_t offset) {
-  return WithBounds(Decimal(key, offset, 2, -12800, 12800), BoundsRule::kResponseTemperature);
+  return WithBounds(Decimal(key, offset, 2, kAnyTemperature.min, kAnyTemperature.max), BoundsRule::kResponseTemperature);
 }
 
 // The ambient block is read only when an ambient monitor is named.

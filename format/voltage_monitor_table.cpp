@@ -11,7 +11,7 @@ namespace at = payload::voltage_monitor;
 // Millivolts, within the bounds of the monitor's usage.
 constexpr FieldSpec Threshold(const char* key, std::size_t offset, Compare compare, std::int8_t relatedTo,
                               const char* message) {
-  return Related(WithBounds(Decimal(key, offset, 3, -300000, 300000), BoundsRule::kVoltage), compare, relatedTo,
+  return Related(WithBounds(Decimal(key, offset, 3, kAnyVoltage.min, kAnyVoltage.max), BoundsRule::kVoltage), compare, relatedTo,
                  message);
 }
 
@@ -22,7 +22,7 @@ constexpr FieldSpec kFields[] = {
     Usage(13),
     Byte("DeviceAddress", at::kDeviceAddress),
     Byte("GetReadingCommand", at::kGetReadingCommand),
-    Decimal("VoltageNominal", at::kVoltageNominal, 3, -300000, 300000),
+    Decimal("VoltageNominal", at::kVoltageNominal, 3, kAnyVoltage.min, kAnyVoltage.max),
     Threshold("UnderVoltageNonCritical", at::kUnderVoltageNonCritical, Compare::kAtMost, f::kVoltageNominal,
               "Greater Than VoltageNominal"),
     Threshold("UnderVoltageCritical", at::kUnderVoltageCritical, Compare::kAtMost, f::kUnderVoltageNonCritical,
