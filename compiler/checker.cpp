@@ -226,12 +226,13 @@ class Checker {
   // A controller that still weighs a disabled response is reported, but the
   // compiler goes on.
   void CheckDisabledResponse(int number) {
-    const FieldSpec& row =
-        format::kFanControllerTable.fields[static_cast<std::size_t>(format::fan_controller_field::WeightingField(number))];
+    const FieldSpec& row = format::WeightingRow(number);
     for (int j = 1; j <= payload::kFanControllers.count; ++j) {
-      if (!Referable(payload::Kind::kFanController)[static_cast<std::size_t>(j - 1)]) continue;
       const Weighting& w = weightings_[static_cast<std::size_t>(j - 1)][static_cast<std::size_t>(number - 1)];
-      if (w.value && *w.value != 0)
+      // A refused weighting has been reported already.
+      if (w.value &&
+          format::WeighsDisabledResponse(Referable(payload::Kind::kFanController)[static_cast<std::size_t>(j - 1)],
+                                         *w.value))
         Report(Severity::kError, false, SectionName(payload::kFanControllers, j), row.key, "Not Enabled",
                "weighted-disabled-response", w.spot);
     }

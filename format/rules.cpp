@@ -67,6 +67,12 @@ Bounds VoltageBounds(std::int32_t usage) {
   return kBounds[usage];
 }
 
+const FieldSpec& WeightingRow(int response) {
+  return kFanControllerTable.fields[static_cast<std::size_t>(fan_controller_field::WeightingField(response))];
+}
+
+bool WeighsDisabledResponse(bool controllerEnabled, std::int32_t weighting) { return controllerEnabled && weighting != 0; }
+
 std::uint32_t StoredValue(const FieldSpec& row, std::int32_t value) {
   if (row.noneAllowed && value == -1) return row.noneStored;
   return static_cast<std::uint32_t>(value + row.bias);

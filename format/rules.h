@@ -50,6 +50,12 @@ inline constexpr Bounds kAnyVoltage{-300000, 300000, false};
 // Voltage thresholds, in millivolts, by usage.
 Bounds VoltageBounds(std::int32_t usage);
 
+// A fan controller that weighs a disabled temperature response with anything
+// but 0 is reported, though the compiler goes on: the controller's row for
+// that response.
+const FieldSpec& WeightingRow(int response);
+bool WeighsDisabledResponse(bool controllerEnabled, std::int32_t weighting);
+
 // What the value stores: NONE its own code, anything else value + bias.
 std::uint32_t StoredValue(const FieldSpec& row, std::int32_t value);
 

@@ -69,11 +69,10 @@ void CheckRecord(const DecodedPayload& p, const F::KindTable& table, int number,
 // An enabled controller that weighs a disabled response draws the compiler's
 // "Not Enabled" line, though the compile goes on.
 void CheckWeightings(const DecodedPayload& p, int response, std::vector<Finding>& out) {
-  const F::FieldSpec& row =
-      F::kFanControllerTable.fields[static_cast<size_t>(F::fan_controller_field::WeightingField(response))];
+  const F::FieldSpec& row = F::WeightingRow(response);
   for (int j = 1; j <= L::kFanControllers.count; ++j) {
     const size_t record = L::RecordOffset(L::kFanControllers, j);
-    if (p.image.IsEnabled(L::kFanControllers, j) && F::LoadRaw(p.image, record, row) != 0)
+    if (F::WeighsDisabledResponse(p.image.IsEnabled(L::kFanControllers, j), F::LoadField(p.image, record, row)))
       out.push_back({L::kFanControllers.section + std::to_string(j), row.key, "Not Enabled"});
   }
 }
