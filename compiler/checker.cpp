@@ -12,7 +12,7 @@ namespace zefr {
 
 namespace {
 
-using format::FieldSpec;
+using format::FieldRow;
 using format::KindTable;
 
 constexpr CheckStage kStages[] = {
@@ -89,13 +89,13 @@ class Checker {
     result_.diagnostics.push_back(std::move(d));
     refused_ = refused_ || refuses;
   }
-  void Error(const Entity& e, const FieldSpec& row, const char* message, const char* rule, const TextSpot& spot) {
+  void Error(const Entity& e, const FieldRow& row, const char* message, const char* rule, const TextSpot& spot) {
     Report(Severity::kError, true, e.section, row.key, message, rule, spot);
   }
 
   // Enabled: true, false, or nullopt when refused (it then counts as enabled).
   std::optional<bool> ReadEnabled(const KindTable& table, Entity& e) {
-    const FieldSpec& row = table.fields[0];
+    const FieldRow& row = table.fields[0];
     std::string text;
     TextSpot spot;
     if (!file_.Lookup(e.section, row.key, text, kValueCapacity, &spot) || text.empty()) {
@@ -142,7 +142,7 @@ class Checker {
   // lenient: the entity's Enabled or the key's gate was refused, so keys that
   // are not there or empty are passed over rather than reported.
   void CheckField(const KindTable& table, int i, Entity& e, bool lenient) {
-    const FieldSpec& row = table.fields[static_cast<std::size_t>(i)];
+    const FieldRow& row = table.fields[static_cast<std::size_t>(i)];
     const std::optional<bool> open = format::GateOpen(table, i, e.values);
     if (open == false) {
       if (row.gatedOffStored >= 0)
@@ -226,7 +226,7 @@ class Checker {
   // A controller that still weighs a disabled response is reported, but the
   // compiler goes on.
   void CheckDisabledResponse(int number) {
-    const FieldSpec& row = format::WeightingRow(number);
+    const FieldRow& row = format::WeightingRow(number);
     for (int j = 1; j <= payload::kFanControllers.count; ++j) {
       const Weighting& w = weightings_[static_cast<std::size_t>(j - 1)][static_cast<std::size_t>(number - 1)];
       // A refused weighting has been reported already.

@@ -6,23 +6,23 @@
 
 namespace zefr::format::rows {
 
-inline constexpr FieldSpec Enabled() {
+inline constexpr FieldRow Enabled() {
   return {.key = "Enabled", .reading = Reading::kBoolean, .store = Store::kHeader,
           .absent = Absent::kPresumeFalse, .absentMessage = "Not Specified, Presuming FALSE"};
 }
 
-inline constexpr FieldSpec Usage(std::int32_t max) {
+inline constexpr FieldRow Usage(std::int32_t max) {
   return {.key = "Usage", .offset = payload::record::kUsage, .max = max};
 }
 
 // A byte from 0 to 255; NONE, where allowed, stores 0xFF.
-inline constexpr FieldSpec Byte(const char* key, std::size_t offset, bool noneAllowed = false) {
+inline constexpr FieldRow Byte(const char* key, std::size_t offset, bool noneAllowed = false) {
   return {.key = key, .offset = static_cast<std::uint16_t>(offset), .max = 255, .noneAllowed = noneAllowed,
           .noneStored = 0xFF, .hex = true};
 }
 
 // A fixed-point value stored as 32 bits.
-inline constexpr FieldSpec Decimal(const char* key, std::size_t offset, int decimals, std::int32_t min,
+inline constexpr FieldRow Decimal(const char* key, std::size_t offset, int decimals, std::int32_t min,
                                    std::int32_t max) {
   return {.key = key, .reading = Reading::kDecimal, .store = Store::kLong,
           .offset = static_cast<std::uint16_t>(offset), .decimals = static_cast<std::int8_t>(decimals),
@@ -30,14 +30,14 @@ inline constexpr FieldSpec Decimal(const char* key, std::size_t offset, int deci
 }
 
 // A threshold that keeps its relation to an earlier key.
-inline constexpr FieldSpec Related(FieldSpec row, Compare compare, std::int8_t relatedTo, const char* message) {
+inline constexpr FieldRow Related(FieldRow row, Compare compare, std::int8_t relatedTo, const char* message) {
   row.compare = compare;
   row.relatedTo = relatedTo;
   row.relationMessage = message;
   return row;
 }
 
-inline constexpr FieldSpec WithBounds(FieldSpec row, BoundsRule rule) {
+inline constexpr FieldRow WithBounds(FieldRow row, BoundsRule rule) {
   row.bounds = rule;
   return row;
 }

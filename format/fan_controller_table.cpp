@@ -12,7 +12,7 @@ namespace at = payload::fan_controller;
 
 constexpr std::size_t SlotOffset(int slot) { return at::kFanSlots + at::kFanSlotSize * static_cast<std::size_t>(slot - 1); }
 
-constexpr FieldSpec SlotBits(const char* key, int slot, payload::BitField bits) {
+constexpr FieldRow SlotBits(const char* key, int slot, payload::BitField bits) {
   return {.key = key, .store = Store::kBits8, .offset = static_cast<std::uint16_t>(SlotOffset(slot)), .bits = bits};
 }
 
@@ -26,9 +26,9 @@ struct SlotKeys {
   const char* dependentMeasurement;
 };
 
-constexpr FieldSpec SlotRow(const SlotKeys& k, int slot, int which) {
+constexpr FieldRow SlotRow(const SlotKeys& k, int slot, int which) {
   const std::int8_t gate = f::SlotField(slot, f::kSlotMonitor);
-  FieldSpec row{};
+  FieldRow row{};
   switch (which) {
     case f::kSlotMonitor:
       row = SlotBits(k.monitor, slot, at::kSlotMonitor);
@@ -77,18 +77,18 @@ constexpr const char* kWeightingKeys[] = {
     "TempResponse5Weighting", "TempResponse6Weighting",  "TempResponse7Weighting",  "TempResponse8Weighting",
     "TempResponse9Weighting", "TempResponse10Weighting", "TempResponse11Weighting", "TempResponse12Weighting"};
 
-constexpr FieldSpec Control(const char* key, payload::BitField bits, Reading reading) {
+constexpr FieldRow Control(const char* key, payload::BitField bits, Reading reading) {
   return {.key = key, .reading = reading, .store = Store::kBits16, .offset = at::kControl, .bits = bits};
 }
 
-constexpr FieldSpec DutyCycle(const char* key, std::size_t offset, std::int32_t min) {
-  FieldSpec row = Decimal(key, offset, 2, min, 10000);
+constexpr FieldRow DutyCycle(const char* key, std::size_t offset, std::int32_t min) {
+  FieldRow row = Decimal(key, offset, 2, min, 10000);
   row.store = Store::kWord;
   return row;
 }
 
-constexpr FieldSpec List(const char* key, payload::BitField bits, std::span<const std::int32_t> list) {
-  FieldSpec row = Control(key, bits, Reading::kList);
+constexpr FieldRow List(const char* key, payload::BitField bits, std::span<const std::int32_t> list) {
+  FieldRow row = Control(key, bits, Reading::kList);
   row.min = list.front();
   row.max = list.back();
   row.list = list;
@@ -96,7 +96,7 @@ constexpr FieldSpec List(const char* key, payload::BitField bits, std::span<cons
 }
 
 constexpr auto kFields = [] {
-  std::array<FieldSpec, f::kCount> rows{};
+  std::array<FieldRow, f::kCount> rows{};
   rows[f::kEnabled] = Enabled();
   rows[f::kUsage] = Usage(13);
   rows[f::kDeviceAddress] = Byte("DeviceAddress", at::kDeviceAddress);
@@ -107,7 +107,7 @@ constexpr auto kFields = [] {
   for (int slot = 1; slot <= at::kFanSlotCount; ++slot)
     for (int which = 0; which < f::kSlotKeys; ++which)
       rows[static_cast<std::size_t>(f::SlotField(slot, which))] = SlotRow(kSlots[slot - 1], slot, which);
-  FieldSpec index = Control("PhysicalControllerIndex", at::kPhysicalControllerIndex, Reading::kInteger);
+  FieldRow index = Control("PhysicalControllerIndex", at::kPhysicalControllerIndex, Reading::kInteger);
   index.min = 1;
   index.max = 4;
   index.bias = -1;
@@ -120,7 +120,7 @@ constexpr auto kFields = [] {
   rows[f::kSignalFrequency] = List("SignalFrequency", at::kSignalFrequency, kSignalFrequencies);
   rows[f::kSpinUpTime] = List("SpinUpTime", at::kSpinUpTime, kSpinUpTimes);
   for (int m = 1; m <= at::kWeightingCount; ++m) {
-    FieldSpec row = Decimal(kWeightingKeys[m - 1], at::kWeightings + 4 * static_cast<std::size_t>(m - 1), 2, 0, 10000);
+    FieldRow row = Decimal(kWeightingKeys[m - 1], at::kWeightings + 4 * static_cast<std::size_t>(m - 1), 2, 0, 10000);
     row.absent = Absent::kPresumeZero;
     row.absentMessage = "Not Specified, Presuming 0.0";
     rows[static_cast<std::size_t>(f::WeightingField(m))] = row;

@@ -8,12 +8,12 @@ using namespace rows;
 namespace f = fan_monitor_field;
 namespace at = payload::fan_monitor;
 
-constexpr FieldSpec Speed(const char* key, std::size_t offset) {
+constexpr FieldRow Speed(const char* key, std::size_t offset) {
   return {.key = key, .store = Store::kWord, .offset = static_cast<std::uint16_t>(offset), .max = 30000};
 }
 
 // Speeds fall towards the failure: each may not exceed the one before.
-constexpr FieldSpec kFields[] = {
+constexpr FieldRow kFields[] = {
     Enabled(),
     Usage(13),
     Byte("DeviceAddress", at::kDeviceAddress),

@@ -4,7 +4,7 @@
 
 namespace zefr::format {
 
-void StoreRaw(PayloadImage& image, std::size_t record, const FieldSpec& row, std::uint32_t stored) {
+void StoreRaw(PayloadImage& image, std::size_t record, const FieldRow& row, std::uint32_t stored) {
   const std::size_t at = record + row.offset;
   switch (row.store) {
     case Store::kHeader: break;
@@ -17,11 +17,11 @@ void StoreRaw(PayloadImage& image, std::size_t record, const FieldSpec& row, std
   }
 }
 
-void StoreField(PayloadImage& image, std::size_t record, const FieldSpec& row, std::int32_t value) {
+void StoreField(PayloadImage& image, std::size_t record, const FieldRow& row, std::int32_t value) {
   StoreRaw(image, record, row, StoredValue(row, value));
 }
 
-std::uint32_t LoadRaw(const PayloadImage& image, std::size_t record, const FieldSpec& row) {
+std::uint32_t LoadRaw(const PayloadImage& image, std::size_t record, const FieldRow& row) {
   const std::size_t at = record + row.offset;
   switch (row.store) {
     case Store::kHeader: return payload::record::kEnabled.Get(image.Get16(record));
@@ -35,7 +35,7 @@ std::uint32_t LoadRaw(const PayloadImage& image, std::size_t record, const Field
   return 0;
 }
 
-std::int32_t LoadField(const PayloadImage& image, std::size_t record, const FieldSpec& row) {
+std::int32_t LoadField(const PayloadImage& image, std::size_t record, const FieldRow& row) {
   const std::uint32_t raw = LoadRaw(image, record, row);
   if (row.noneAllowed && raw == row.noneStored) return -1;
   if (row.store == Store::kLong) return static_cast<std::int32_t>(raw);

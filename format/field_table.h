@@ -39,7 +39,7 @@ enum class Absent : std::uint8_t { kError, kPresumeFalse, kPresumeZero };
 
 inline constexpr std::int8_t kNoField = -1;
 
-struct FieldSpec {
+struct FieldRow {
   const char* key;
   Reading reading = Reading::kInteger;
   Store store = Store::kByte;
@@ -67,7 +67,7 @@ struct FieldSpec {
 
 struct KindTable {
   payload::KindLayout layout;
-  std::span<const FieldSpec> fields;
+  std::span<const FieldRow> fields;
 };
 
 // Field positions, for code that names a key (and the firmware's parameter indexes).

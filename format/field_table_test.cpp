@@ -14,7 +14,7 @@ namespace zefr::format {
 namespace {
 
 // Bits of the record a row occupies, as (byte, mask) pairs.
-std::vector<std::pair<std::size_t, std::uint8_t>> Footprint(const FieldSpec& row) {
+std::vector<std::pair<std::size_t, std::uint8_t>> Footprint(const FieldRow& row) {
   std::size_t bytes = 0;
   std::uint32_t mask = 0;
   switch (row.store) {
@@ -37,7 +37,7 @@ TEST_P(TableTest, RowsFitTheirRecordWithoutOverlap) {
   const KindTable& t = *GetParam();
   std::vector<std::uint8_t> used(t.layout.recordLength, 0);
   used[0] = used[1] = 0xFF;  // the header word
-  for (const FieldSpec& row : t.fields) {
+  for (const FieldRow& row : t.fields) {
     for (const auto& [at, mask] : Footprint(row)) {
       ASSERT_LT(at, t.layout.recordLength) << row.key;
       EXPECT_EQ(used[at] & mask, 0) << row.key << " overlaps at byte " << at;
@@ -53,7 +53,7 @@ TEST_P(TableTest, RowsAreConsistent) {
   EXPECT_STREQ(t.fields[0].key, "Enabled");
   EXPECT_STREQ(t.fields[1].key, "Usage");
   for (std::size_t i = 0; i < t.fields.size(); ++i) {
-    const FieldSpec& row = t.fields[i];
+    const FieldRow& row = t.fields[i];
     EXPECT_TRUE(keys.insert(row.key).second) << row.key << " twice";
     EXPECT_EQ(FieldIndex(t, row.key), static_cast<int>(i));
     EXPECT_LE(row.min, row.max) << row.key;
@@ -84,7 +84,7 @@ TEST_P(TableTest, RowsAreConsistent) {
 
 TEST_P(TableTest, StoredValuesReadBack) {
   const KindTable& t = *GetParam();
-  for (const FieldSpec& row : t.fields) {
+  for (const FieldRow& row : t.fields) {
     if (row.store == Store::kHeader) continue;
     std::vector<std::int32_t> values = {row.min, row.max};
     if (row.reading == Reading::kList) values = {0, static_cast<std::int32_t>(row.list.size() - 1)};

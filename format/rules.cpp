@@ -67,23 +67,23 @@ Bounds VoltageBounds(std::int32_t usage) {
   return kBounds[usage];
 }
 
-const FieldSpec& WeightingRow(int response) {
+const FieldRow& WeightingRow(int response) {
   return kFanControllerTable.fields[static_cast<std::size_t>(fan_controller_field::WeightingField(response))];
 }
 
 bool WeighsDisabledResponse(bool controllerEnabled, std::int32_t weighting) { return controllerEnabled && weighting != 0; }
 
-std::uint32_t StoredValue(const FieldSpec& row, std::int32_t value) {
+std::uint32_t StoredValue(const FieldRow& row, std::int32_t value) {
   if (row.noneAllowed && value == -1) return row.noneStored;
   return static_cast<std::uint32_t>(value + row.bias);
 }
 
 std::optional<bool> GateOpen(const KindTable& table, int field, RecordValues values) {
-  const FieldSpec& row = table.fields[static_cast<std::size_t>(field)];
+  const FieldRow& row = table.fields[static_cast<std::size_t>(field)];
   if (row.gate == kNoField) return true;
   const auto& gate = values[static_cast<std::size_t>(row.gate)];
   if (!gate) return std::nullopt;
-  const FieldSpec& gateRow = table.fields[static_cast<std::size_t>(row.gate)];
+  const FieldRow& gateRow = table.fields[static_cast<std::size_t>(row.gate)];
   return StoredValue(gateRow, *gate) != gateRow.noneStored;
 }
 
@@ -98,7 +98,7 @@ std::optional<bool> LosesTemperatureAbstraction(RecordValues v) {
 }
 
 std::optional<Bounds> RowBounds(const KindTable& table, int field, RecordValues values) {
-  const FieldSpec& row = table.fields[static_cast<std::size_t>(field)];
+  const FieldRow& row = table.fields[static_cast<std::size_t>(field)];
   switch (row.bounds) {
     case BoundsRule::kFixed:
       return Bounds{row.min, row.max, row.noneAllowed};

@@ -53,11 +53,11 @@ Bounds VoltageBounds(std::int32_t usage);
 // A fan controller that weighs a disabled temperature response with anything
 // but 0 is reported, though the compiler goes on: the controller's row for
 // that response.
-const FieldSpec& WeightingRow(int response);
+const FieldRow& WeightingRow(int response);
 bool WeighsDisabledResponse(bool controllerEnabled, std::int32_t weighting);
 
 // What the value stores: NONE its own code, anything else value + bias.
-std::uint32_t StoredValue(const FieldSpec& row, std::int32_t value);
+std::uint32_t StoredValue(const FieldRow& row, std::int32_t value);
 
 // Whether the row is read: a gate row that holds NONE (or a device address of
 // 0xFF) shuts it. nullopt when the gate's value is unknown.

@@ -23,7 +23,7 @@ TEST(SchemaKeys, MatchTheFieldTables) {
   int instance = 0;
   for (const KindTable* table : AllTables()) {
     std::set<std::string> keys;
-    for (const FieldSpec& row : table->fields) keys.insert(row.key);
+    for (const FieldRow& row : table->fields) keys.insert(row.key);
     for (int n = 1; n <= table->layout.count; ++n, ++instance) {
       const std::string section = table->layout.section + std::to_string(n);
       EXPECT_EQ(schema.InstanceSection(instance), section);

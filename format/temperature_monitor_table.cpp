@@ -8,22 +8,22 @@ using namespace rows;
 namespace f = temperature_monitor_field;
 namespace at = payload::temperature_monitor;
 
-constexpr FieldSpec Timeout(const char* key, std::size_t offset) {
+constexpr FieldRow Timeout(const char* key, std::size_t offset) {
   return {.key = key, .offset = static_cast<std::uint16_t>(offset), .min = 1, .max = 255,
           .bounds = BoundsRule::kTimeout};
 }
 
-constexpr FieldSpec Temperature(const char* key, std::size_t offset) {
+constexpr FieldRow Temperature(const char* key, std::size_t offset) {
   return WithBounds(Decimal(key, offset, 2, kAnyTemperature.min, kAnyTemperature.max), BoundsRule::kMonitorTemperature);
 }
 
-constexpr FieldSpec kFields[] = {
+constexpr FieldRow kFields[] = {
     Enabled(),
     Usage(16),
     Byte("DeviceAddress", at::kDeviceAddress, true),
     // Without a device there is no command: 0xFF.
     [] {
-      FieldSpec row = Byte("GetReadingCommand", at::kGetReadingCommand);
+      FieldRow row = Byte("GetReadingCommand", at::kGetReadingCommand);
       row.gate = f::kDeviceAddress;
       row.gatedOffStored = 0xFF;
       return row;
@@ -36,7 +36,7 @@ constexpr FieldSpec kFields[] = {
     Timeout("TimeoutCritical", at::kTimeoutCritical),
     // NONE (never) only without a device; stored as 0.
     [] {
-      FieldSpec row = Timeout("TimeoutNonRecoverable", at::kTimeoutNonRecoverable);
+      FieldRow row = Timeout("TimeoutNonRecoverable", at::kTimeoutNonRecoverable);
       row.noneAllowed = true;
       row.noneStored = 0;
       return row;

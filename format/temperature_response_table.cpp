@@ -9,29 +9,29 @@ namespace f = temperature_response_field;
 namespace at = payload::temperature_response;
 
 // A number kept in a bit field of the 32-bit link word.
-constexpr FieldSpec Link(const char* key, payload::BitField bits, std::int32_t min, std::int32_t max) {
+constexpr FieldRow Link(const char* key, payload::BitField bits, std::int32_t min, std::int32_t max) {
   return {.key = key, .store = Store::kBits32, .offset = at::kLink, .bits = bits, .min = min, .max = max};
 }
 
 // An entity number, stored less one.
-constexpr FieldSpec Reference(const char* key, payload::BitField bits, payload::Kind kind, int count) {
-  FieldSpec row = Link(key, bits, 1, count);
+constexpr FieldRow Reference(const char* key, payload::BitField bits, payload::Kind kind, int count) {
+  FieldRow row = Link(key, bits, 1, count);
   row.bias = -1;
   row.references = kind;
   return row;
 }
 
-constexpr FieldSpec Temperature(const char* key, std::size_t offset) {
+constexpr FieldRow Temperature(const char* key, std::size_t offset) {
   return WithBounds(Decimal(key, offset, 2, kAnyTemperature.min, kAnyTemperature.max), BoundsRule::kResponseTemperature);
 }
 
 // The ambient block is read only when an ambient monitor is named.
-constexpr FieldSpec Ambient(FieldSpec row) {
+constexpr FieldRow Ambient(FieldRow row) {
   row.gate = f::kAmbientTemperatureMonitor;
   return row;
 }
 
-constexpr FieldSpec kFields[] = {
+constexpr FieldRow kFields[] = {
     Enabled(),
     Usage(16),
     Reference("TemperatureMonitor", at::kTemperatureMonitor, payload::Kind::kTemperatureMonitor, 12),
@@ -44,7 +44,7 @@ constexpr FieldSpec kFields[] = {
     Link("DerivativeTimeWindow", at::kDerivativeTimeWindow, 5, 30),
     Temperature("AllOnTemperature", at::kAllOnTemperature),
     [] {
-      FieldSpec row = Reference("AmbientTemperatureMonitor", at::kAmbientTemperatureMonitor,
+      FieldRow row = Reference("AmbientTemperatureMonitor", at::kAmbientTemperatureMonitor,
                                 payload::Kind::kTemperatureMonitor, 12);
       row.noneAllowed = true;
       row.noneStored = payload::kNoReference;

@@ -9,7 +9,7 @@ namespace f = voltage_monitor_field;
 namespace at = payload::voltage_monitor;
 
 // Millivolts, within the bounds of the monitor's usage.
-constexpr FieldSpec Threshold(const char* key, std::size_t offset, Compare compare, std::int8_t relatedTo,
+constexpr FieldRow Threshold(const char* key, std::size_t offset, Compare compare, std::int8_t relatedTo,
                               const char* message) {
   return Related(WithBounds(Decimal(key, offset, 3, kAnyVoltage.min, kAnyVoltage.max), BoundsRule::kVoltage), compare, relatedTo,
                  message);
@@ -17,7 +17,7 @@ constexpr FieldSpec Threshold(const char* key, std::size_t offset, Compare compa
 
 // Under-voltages may not exceed the one before, over-voltages not fall below
 // it; the first of each is held to the nominal.
-constexpr FieldSpec kFields[] = {
+constexpr FieldRow kFields[] = {
     Enabled(),
     Usage(13),
     Byte("DeviceAddress", at::kDeviceAddress),

@@ -16,7 +16,7 @@ namespace {
 
 namespace F = format;
 
-const format::FieldSpec& Row(const format::KindTable& t, int field) { return t.fields[static_cast<std::size_t>(field)]; }
+const format::FieldRow& Row(const format::KindTable& t, int field) { return t.fields[static_cast<std::size_t>(field)]; }
 const char* Key(const format::KindTable& t, int field) { return Row(t, field).key; }
 int Min(const format::KindTable& t, int field) { return Row(t, field).min; }
 int Max(const format::KindTable& t, int field) { return Row(t, field).max; }

@@ -77,7 +77,7 @@ TEST(GeneratedConfigs, EditorOpenSaveCompileGivesTheSameBytes) {
 std::pair<int, int> DecimalAndOctalBytes(const std::string& text) {
   std::set<std::string> keys;
   for (const format::KindTable* table : format::AllTables())
-    for (const format::FieldSpec& row : table->fields)
+    for (const format::FieldRow& row : table->fields)
       if (row.hex) keys.insert(row.key);
   int decimal = 0, octal = 0;
   std::istringstream in(text);

@@ -24,7 +24,7 @@ const Keys& AllKeys() {
     Keys out;
     for (const zefr::format::KindTable* table : zefr::format::AllTables())
       for (int n = 1; n <= table->layout.count; ++n)
-        for (const zefr::format::FieldSpec& row : table->fields)
+        for (const zefr::format::FieldRow& row : table->fields)
           out.emplace_back(table->layout.section + std::to_string(n), row.key);
     return out;
   }();

@@ -40,7 +40,7 @@ std::string UsageText(L::Kind kind, uint32_t usage) {
 // The text the compiler reads back as the stored value of the row.
 std::string ValueText(const F::KindTable& table, int field, const DecodedPayload& p, size_t record,
                       std::span<const std::optional<int32_t>> values) {
-  const F::FieldSpec& row = table.fields[static_cast<size_t>(field)];
+  const F::FieldRow& row = table.fields[static_cast<size_t>(field)];
   const uint32_t raw = F::LoadRaw(p.image, record, row);
   const int32_t value = F::LoadField(p.image, record, row);
   if (field == 1) return UsageText(table.layout.kind, raw);
@@ -67,7 +67,7 @@ void PrintRecord(std::string& out, const F::KindTable& table, int number, const 
     std::array<std::optional<int32_t>, F::fan_controller_field::kCount> values{};
     for (size_t i = 1; i < table.fields.size(); ++i) values[i] = F::LoadField(p.image, record, table.fields[i]);
     for (size_t i = 1; i < table.fields.size(); ++i) {
-      const F::FieldSpec& row = table.fields[i];
+      const F::FieldRow& row = table.fields[i];
       std::string text;
       // A key the compiler does not read is left empty, or NONE where a
       // stand-in is stored for it (a command without a device).

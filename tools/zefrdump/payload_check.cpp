@@ -37,9 +37,9 @@ void CheckRecord(const DecodedPayload& p, const F::KindTable& table, int number,
   const size_t record = L::RecordOffset(table.layout, number);
   const auto values = Values(p, table, record);
   const Entities entities{p};
-  auto add = [&](const F::FieldSpec& row, const char* message) { out.push_back({section, row.key, message}); };
+  auto add = [&](const F::FieldRow& row, const char* message) { out.push_back({section, row.key, message}); };
   for (size_t i = 1; i < table.fields.size(); ++i) {
-    const F::FieldSpec& row = table.fields[i];
+    const F::FieldRow& row = table.fields[i];
     if (F::GateOpen(table, static_cast<int>(i), values) == false) continue;
     const int32_t v = *values[i];
     const uint32_t raw = F::LoadRaw(p.image, record, row);
@@ -69,7 +69,7 @@ void CheckRecord(const DecodedPayload& p, const F::KindTable& table, int number,
 // An enabled controller that weighs a disabled response draws the compiler's
 // "Not Enabled" line, though the compile goes on.
 void CheckWeightings(const DecodedPayload& p, int response, std::vector<Finding>& out) {
-  const F::FieldSpec& row = F::WeightingRow(response);
+  const F::FieldRow& row = F::WeightingRow(response);
   for (int j = 1; j <= L::kFanControllers.count; ++j) {
     const size_t record = L::RecordOffset(L::kFanControllers, j);
     if (F::WeighsDisabledResponse(p.image.IsEnabled(L::kFanControllers, j), F::LoadField(p.image, record, row)))
