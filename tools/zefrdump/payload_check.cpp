@@ -15,13 +15,9 @@ namespace {
 namespace F = zefr::format;
 namespace L = zefr::payload;
 
-struct Entities {
-  const DecodedPayload& p;
-
-  bool Enabled(L::Kind kind, int number) const {
-    return p.image.IsEnabled(F::TableOf(kind)->layout, number);
-  }
-};
+bool Enabled(const DecodedPayload& p, L::Kind kind, int number) {
+  return p.image.IsEnabled(F::TableOf(kind)->layout, number);
+}
 
 // Every value of the record as the compiler would have read it.
 std::array<std::optional<int32_t>, F::fan_controller_field::kCount> Values(const DecodedPayload& p,
@@ -36,7 +32,6 @@ void CheckRecord(const DecodedPayload& p, const F::KindTable& table, int number,
   const std::string section = table.layout.section + std::to_string(number);
   const size_t record = L::RecordOffset(table.layout, number);
   const auto values = Values(p, table, record);
-  const Entities entities{p};
   auto add = [&](const F::FieldRow& row, const char* message) { out.push_back({section, row.key, message}); };
   for (size_t i = 1; i < table.fields.size(); ++i) {
     const F::FieldRow& row = table.fields[i];
@@ -52,7 +47,7 @@ void CheckRecord(const DecodedPayload& p, const F::KindTable& table, int number,
       // Decoding held the number to its kind; the NONE code where NONE is
       // not allowed is a word the compiler reads as a number.
       if (raw == L::kNoReference && !row.noneAllowed) add(row, "Invalid Syntax");
-      else if (v != -1 && !entities.Enabled(row.references, v)) add(row, "Not Enabled");
+      else if (v != -1 && !Enabled(p, row.references, v)) add(row, "Not Enabled");
       continue;
     }
     const std::optional<F::Bounds> b = F::RowBounds(table, static_cast<int>(i), values);
