@@ -23,5 +23,6 @@ set(CMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE PRE_TEST)
 
 include(cmake/ZefrSubdirs.cmake)
 add_subdirectory(comm)
+add_subdirectory(format)
 add_subdirectory(compiler)
 add_subdirectory(windows)

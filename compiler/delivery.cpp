@@ -8,6 +8,7 @@
 #include "ZefrComm.h"
 #include "delivery.h"
 #include "delivery_messages.h"
+#include "field_table.h"
 #include "loader.h"
 #include "win_error.h"
 
@@ -37,65 +38,18 @@ const char* const kCompletionTexts[] = {
     "Invalid Response Packet Size",
 };
 
-const char* const kKindNames[] = {"Payload Header", "TemperatureMonitor",  "FanMonitor", "VoltageMonitor",
-                                  "TemperatureResponse", "FanController", "Unknown"};
-
-// The firmware names a parameter by its index in its kind's list.
-const char* const kTemperatureMonitorParams[] = {
-    "Enabled", "Usage", "DeviceAddress", "GetReadingCommand", "RelativeReadings", "RelativeConversionFactor",
-    "AccuracyCorrectionSlope", "AccuracyCorrectionOffset", "TimeoutNonCritical", "TimeoutCritical",
-    "TimeoutNonRecoverable", "TemperatureNominal", "TemperatureNonCritical", "TemperatureCritical",
-    "TemperatureNonRecoverable"};
-const char* const kFanMonitorParams[] = {
-    "Enabled", "Usage", "DeviceAddress", "GetAttributesCommand", "GetReadingCommand", "FanSpeedNominal",
-    "FanSpeedNonCritical", "FanSpeedCritical", "FanSpeedNonRecoverable"};
-const char* const kVoltageMonitorParams[] = {
-    "Enabled", "Usage", "DeviceAddress", "GetReadingCommand", "VoltageNominal", "UnderVoltageNonCritical",
-    "UnderVoltageCritical", "UnderVoltageNonRecoverable", "OverVoltageNonCritical", "OverVoltageCritical",
-    "OverVoltageNonRecoverable"};
-const char* const kTemperatureResponseParams[] = {
-    "Enabled", "Usage", "TemperatureMonitor", "SmoothingWindow", "TemperatureLimit", "ProportionalGain",
-    "IntegralGain", "DerivativeGain", "IntegralTimeWindow", "DerivativeTimeWindow", "AllOnTemperature",
-    "AmbientTemperatureMonitor", "AmbientDutyCycleMin", "AmbientTempMin", "AmbientTempRange",
-    "AmbientDutyCycleReduction", "PrimaryFanController"};
-const char* const kFanControllerParams[] = {
-    "Enabled", "Usage", "DeviceAddress", "GetAttributesCommand", "SetConfigurationCommand", "SetSpeedCommand",
-    "GetSpeedCommand",
-    "AssociatedFanSpeedMonitor1", "Fan1SetConfigurationCommand", "Fan1PulsesPerRevolution", "Fan1MinimumRPM",
-    "Fan1DependentMeasurement",
-    "AssociatedFanSpeedMonitor2", "Fan2SetConfigurationCommand", "Fan2PulsesPerRevolution", "Fan2MinimumRPM",
-    "Fan2DependentMeasurement",
-    "AssociatedFanSpeedMonitor3", "Fan3SetConfigurationCommand", "Fan3PulsesPerRevolution", "Fan3MinimumRPM",
-    "Fan3DependentMeasurement",
-    "AssociatedFanSpeedMonitor4", "Fan4SetConfigurationCommand", "Fan4PulsesPerRevolution", "Fan4MinimumRPM",
-    "Fan4DependentMeasurement",
-    "PhysicalControllerIndex", "MinOffMode", "DutyCycleMin", "DutyCycleOn", "DutyCycleMax", "SignalInvert",
-    "SignalFrequency", "SpinUpTime",
-    "TempResponse1Weighting", "TempResponse2Weighting", "TempResponse3Weighting", "TempResponse4Weighting",
-    "TempResponse5Weighting", "TempResponse6Weighting", "TempResponse7Weighting", "TempResponse8Weighting",
-    "TempResponse9Weighting", "TempResponse10Weighting", "TempResponse11Weighting",
-    "TempResponse12Weighting"};
-
-struct ParamList {
-  const char* const* names;
-  std::size_t count;
-};
-
-template <std::size_t N>
-constexpr ParamList List(const char* const (&names)[N]) {
-  return {names, N};
+// The firmware names a kind by its code (0 the payload header, 7 none) and a
+// parameter by its row in the kind's table.
+const char* KindName(int kind) {
+  if (kind == 0) return "Payload Header";
+  const format::KindTable* table = format::TableOf(static_cast<payload::Kind>(kind));
+  return table ? table->layout.section : "Unknown";
 }
 
-// By kind code; the payload header and "Unknown" have no parameters.
-constexpr ParamList kParamLists[] = {
-    {nullptr, 0},
-    List(kTemperatureMonitorParams),
-    List(kFanMonitorParams),
-    List(kVoltageMonitorParams),
-    List(kTemperatureResponseParams),
-    List(kFanControllerParams),
-    {nullptr, 0},
-};
+const char* ParameterName(int kind, std::size_t param) {
+  const format::KindTable* table = kind == 0 ? nullptr : format::TableOf(static_cast<payload::Kind>(kind));
+  return table && param < table->fields.size() ? table->fields[param].key : "Unknown";
+}
 
 // The held binding to the link library for one delivery.
 class Binding {
@@ -177,9 +131,8 @@ void PrintFailingEntity(Console& out, std::uint16_t word) {
   if ((word & 1) == 0 || kind == 7) return;
   const int instance = (word >> 4) & 15;
   const std::size_t param = (word >> 8) & 63;
-  const ParamList& list = kParamLists[kind];
-  out.Format("    Failing Entity:    %s%d\n", kKindNames[kind], instance + 1);
-  out.Format("    Failing Parameter: %s\n\n", param < list.count ? list.names[param] : "Unknown");
+  out.Format("    Failing Entity:    %s%d\n", KindName(kind), instance + 1);
+  out.Format("    Failing Parameter: %s\n\n", ParameterName(kind, param));
 }
 
 }  // namespace delivery

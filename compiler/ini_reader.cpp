@@ -88,7 +88,11 @@ KeyPart SplitKeyPart(std::string_view line) {
   return part;
 }
 
-std::string CleanValue(std::string_view raw) {
+namespace {
+
+// The value's extent in raw text after the "=": cut at ";" outside quotes and
+// trimmed, as CleanValue takes it; an empty value sits at the start.
+std::string_view ValueExtent(std::string_view raw) {
   bool quoted = false;
   for (size_t i = 0; i < raw.size(); ++i) {
     if (raw[i] == '"') {
@@ -99,6 +103,13 @@ std::string CleanValue(std::string_view raw) {
     }
   }
   std::string_view v = TrimIni(raw);
+  return v.empty() ? raw.substr(0, 0) : v;
+}
+
+}  // namespace
+
+std::string CleanValue(std::string_view raw) {
+  std::string_view v = ValueExtent(raw);
   if (v.size() >= 2 && v.front() == '"' && v.back() == '"') {
     size_t quotes = 0;
     for (char c : v) quotes += (c == '"');
@@ -108,9 +119,22 @@ std::string CleanValue(std::string_view raw) {
 }
 
 ProfileFile::ProfileFile(std::string content) {
+  // Physical line of the piece being read, and where that line starts.
+  std::uint32_t lineNumber = 1;
+  size_t lineStart = 0, scanned = 0;
+  auto columnOf = [&](const char* p) {
+    return static_cast<std::uint32_t>(static_cast<size_t>(p - content.data()) - lineStart + 1);
+  };
   for (std::string_view raw : SplitProfileLines(content)) {
+    for (const size_t start = static_cast<size_t>(raw.data() - content.data()); scanned < start; ++scanned) {
+      if (content[scanned] == '\n') {
+        ++lineNumber;
+        lineStart = scanned + 1;
+      }
+    }
     // As a key line: trim the line first, then split.
-    KeyPart part = SplitKeyPart(TrimIni(raw));
+    const std::string_view trimmed = TrimIni(raw);
+    KeyPart part = SplitKeyPart(trimmed);
     if (!part.key.empty()) {
       Line line{};
       line.kind = part.key[0] == '[' ? LineKind::kSectionEnd : LineKind::kKey;
@@ -120,11 +144,16 @@ ProfileFile::ProfileFile(std::string content) {
         line.keySize = static_cast<std::uint32_t>(key.size());
         text_ += key;
         line.hasValue = part.hasValue;
+        line.spot.line = lineNumber;
+        line.spot.column = line.spot.endColumn = columnOf(trimmed.data() + trimmed.size());
         if (part.hasValue) {
           std::string value = CleanValue(part.value);
           line.value = static_cast<std::uint32_t>(text_.size());
           line.valueSize = static_cast<std::uint32_t>(value.size());
           text_ += value;
+          const std::string_view extent = ValueExtent(part.value);
+          line.spot.column = columnOf(extent.data());
+          line.spot.endColumn = columnOf(extent.data() + extent.size());
         }
       }
       lines_.push_back(line);
@@ -136,21 +165,24 @@ ProfileFile::ProfileFile(std::string content) {
       std::string_view name = head.substr(1);
       size_t close = name.find(']');
       if (close != std::string_view::npos) name = name.substr(0, close);
-      firstHeader_.emplace(LowerAscii(TrimIni(name)), lines_.size());
+      firstHeader_.emplace(LowerAscii(TrimIni(name)), Header{lines_.size(), lineNumber});
     }
   }
 }
 
 bool ProfileFile::Lookup(std::string_view section, std::string_view key, std::string& value,
-                         size_t capacity) const {
+                         size_t capacity, TextSpot* where) const {
   value.clear();
+  if (where) *where = TextSpot{};
   auto header = firstHeader_.find(LowerAscii(TrimIni(section)));
   if (header == firstHeader_.end()) return false;
+  if (where) where->line = header->second.line;
   const std::string wanted = LowerAscii(TrimIni(key));
-  for (size_t i = header->second; i < lines_.size(); ++i) {
+  for (size_t i = header->second.first; i < lines_.size(); ++i) {
     const Line& line = lines_[i];
     if (line.kind == LineKind::kSectionEnd) return false;
     if (Text(line.key, line.keySize) != wanted) continue;
+    if (where) *where = line.spot;
     if (!line.hasValue) return true;
     if (line.valueSize >= capacity) return false;  // too long reads as absent
     value = Text(line.value, line.valueSize);

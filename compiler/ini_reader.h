@@ -46,6 +46,16 @@ KeyPart SplitKeyPart(std::string_view line);
 // quotes removed when it holds exactly two.
 std::string CleanValue(std::string_view raw);
 
+// Where a value is in the file, 1-based, as an editor counts: its line and the
+// column (byte) where the value starts and the one after it ends. A key that
+// is not there points at its section's header, a section that is not there
+// at line 1.
+struct TextSpot {
+  std::uint32_t line = 1;
+  std::uint32_t column = 1;
+  std::uint32_t endColumn = 1;
+};
+
 // A loaded configuration file with every line classified once, so a lookup
 // costs a hash probe and a walk through one section, with the results of a
 // top-to-bottom scan.
@@ -53,8 +63,10 @@ class ProfileFile {
  public:
   // content as the text-mode read gives it (see TextModeContent).
   explicit ProfileFile(std::string content);
+  // where, when given, is set whether or not the key is found; a key line
+  // whose value is too long reads as absent but is still where it points.
   bool Lookup(std::string_view section, std::string_view key, std::string& value,
-              std::size_t capacity) const;
+              std::size_t capacity, TextSpot* where = nullptr) const;
 
  private:
   enum class LineKind : std::uint8_t { kSectionEnd, kKey };
@@ -64,13 +76,18 @@ class ProfileFile {
     bool hasValue;
     std::uint32_t key, keySize;      // lower-case key in text_
     std::uint32_t value, valueSize;  // cleaned value in text_
+    TextSpot spot;                   // of the value
+  };
+  struct Header {
+    std::size_t first;  // index in lines_ of the first line after it
+    std::uint32_t line;
   };
   std::string_view Text(std::uint32_t at, std::uint32_t size) const { return {text_.data() + at, size}; }
 
   std::string text_;
   std::vector<Line> lines_;
-  // Lower-case section name -> index in lines_ of the first line after its first header.
-  std::unordered_map<std::string, std::size_t> firstHeader_;
+  // Lower-case section name -> its first header.
+  std::unordered_map<std::string, Header> firstHeader_;
 };
 
 // Reads a whole file into content; false when it cannot be opened or read
@@ -90,6 +107,10 @@ class ProfileReader {
   // value is emptied first; true when the key was found (value possibly empty).
   bool GetProfileValue(const std::string& iniPath, std::string_view section, std::string_view key,
                        std::string& value, std::size_t capacity = kValueCapacity);
+
+  // The file the lookups of iniPath read; null when it cannot be loaded or
+  // is over the size bound (every lookup then finds nothing).
+  const ProfileFile* File(const std::string& iniPath) { return Open(iniPath); }
 
  private:
   const ProfileFile* Open(const std::string& iniPath);

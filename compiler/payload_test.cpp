@@ -112,7 +112,10 @@ TEST(PayloadImage, ControlWordPositions) {
       .Set("FanController1", "SpinUpTime", "1500");
   RunResult r = RunOnText(ini.Text());
   ASSERT_EQ(r.exitCode, 0) << r.out;
-  EXPECT_EQ(r.image.Get16(RecordOffset(kFanControllers, 1) + fan_controller::kControl), 3 | 8 | 16 | (4 << 5) | (5 << 8));
+  // Index 4 stored as 3 in bits 0-2, OFF bit 3, invert bit 4, 94 Hz (4th of
+  // the list) in bits 5-7, 1500 ms (5th) in bits 8-10: the word at 1368.
+  EXPECT_EQ(RecordOffset(kFanControllers, 1) + fan_controller::kControl, 1368u);
+  EXPECT_EQ(r.image.Get16(1368), 0x059B);
 }
 
 TEST(PayloadImage, TemperatureMonitorWithoutDevice) {

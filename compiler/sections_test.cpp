@@ -7,12 +7,6 @@
 namespace zefr::test {
 namespace {
 
-struct Change {
-  const char* section;
-  const char* key;
-  const char* value;  // null removes the key
-};
-
 struct SectionCase {
   const char* name;
   std::vector<Change> changes;
@@ -34,12 +28,7 @@ class SectionTest : public testing::TestWithParam<SectionCase> {};
 TEST_P(SectionTest, Diagnoses) {
   const SectionCase& c = GetParam();
   IniBuilder ini = FullConfig();
-  for (const Change& ch : c.changes) {
-    if (ch.value)
-      ini.Set(ch.section, ch.key, ch.value);
-    else
-      ini.Remove(ch.section, ch.key);
-  }
+  ini.Apply(c.changes);
   RunResult r = RunOnText(ini.Text());
   if (c.parses) {
     EXPECT_EQ(r.exitCode, 0);

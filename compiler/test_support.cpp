@@ -15,6 +15,16 @@ const char kBanner[] =
     "\nZefr Configuration Utility V1.0.0.1114\n"
     "Copyright (c) Zefr toolchain developers. All rights reserved.\n\n";
 
+IniBuilder& IniBuilder::Apply(const std::vector<Change>& changes) {
+  for (const Change& ch : changes) {
+    if (ch.value)
+      Set(ch.section, ch.key, ch.value);
+    else
+      Remove(ch.section, ch.key);
+  }
+  return *this;
+}
+
 IniBuilder& IniBuilder::Set(const std::string& section, const std::string& key, const std::string& value) {
   for (auto& [name, keys] : sections_) {
     if (name != section) continue;

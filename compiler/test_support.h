@@ -11,9 +11,17 @@
 
 namespace zefr::test {
 
+// One key set, or removed when value is null.
+struct Change {
+  const char* section;
+  const char* key;
+  const char* value;
+};
+
 // An INI text assembled from sections in order; keys keep their order too.
 class IniBuilder {
  public:
+  IniBuilder& Apply(const std::vector<Change>& changes);
   IniBuilder& Set(const std::string& section, const std::string& key, const std::string& value);
   IniBuilder& Remove(const std::string& section, const std::string& key);
   IniBuilder& RemoveSection(const std::string& section);

@@ -8,23 +8,18 @@
 #include <random>
 #include <vector>
 
+#include "field_table.h"
+#include "rules.h"
+
 namespace zefr::reliability {
 namespace {
 
-constexpr std::array<int, 8> kFrequencies = {10, 23, 38, 62, 94, 22000, 25000, 28000};
-constexpr std::array<int, 8> kSpinUpTimes = {0, 250, 500, 750, 1000, 1500, 2000, 4000};
+namespace F = format;
 
-struct VoltageBounds {
-  int lo, hi;
-};
-
-VoltageBounds VoltageBoundsOf(int usage) {
-  static constexpr VoltageBounds kTable[] = {{-300000, 300000}, {10000, 14000}, {-14000, -10000}, {4000, 6000},
-                                             {4000, 6000},     {-6000, 4000},  {2500, 4100},     {1000, 3500},
-                                             {700, 1900},      {-800, 1500},   {-800, 1500},     {-800, 1500},
-                                             {-800, 1500},     {90000, 260000}};
-  return kTable[usage];
-}
+const format::FieldRow& Row(const format::KindTable& t, int field) { return t.fields[static_cast<std::size_t>(field)]; }
+const char* Key(const format::KindTable& t, int field) { return Row(t, field).key; }
+int Min(const format::KindTable& t, int field) { return Row(t, field).min; }
+int Max(const format::KindTable& t, int field) { return Row(t, field).max; }
 
 class Writer {
  public:
@@ -105,6 +100,14 @@ class Writer {
   int serial_ = 0;
 };
 
+// A key whose value is drawn from its row's own bounds.
+void DrawInteger(Writer& w, const format::KindTable& t, int field) {
+  w.Key(Key(t, field), w.IntText(w.Int(Min(t, field), Max(t, field))));
+}
+void DrawDecimal(Writer& w, const format::KindTable& t, int field) {
+  w.Key(Key(t, field), w.Decimal(w.Int(Min(t, field), Max(t, field)), 2));
+}
+
 struct Enabled {
   std::vector<int> fanMonitors, fanControllers, temperatureMonitors, temperatureResponses, voltageMonitors;
 };
@@ -119,153 +122,157 @@ std::vector<int> Choose(Writer& w, int count, int percent) {
 bool Has(const std::vector<int>& v, int n) { return std::find(v.begin(), v.end(), n) != v.end(); }
 
 // The common start: a disabled entity is written in one of the ways that disable it.
-bool Start(Writer& w, const std::string& section, bool enabled) {
+bool Start(Writer& w, const format::KindTable& table, int n, bool enabled) {
+  const std::string section = table.layout.section + std::to_string(n);
   if (!enabled) {
     const int how = w.Int(0, 3);
     if (how == 0) return false;  // no section at all
     w.Section(section);
-    if (how == 1) w.Key("Enabled", w.Bool(false));
-    if (how == 2) w.Key("Enabled", "");
-    if (how == 3) w.Key("Usage", "3");  // keys of a disabled entity are never read
+    if (how == 1) w.Key(Key(table, 0), w.Bool(false));
+    if (how == 2) w.Key(Key(table, 0), "");
+    if (how == 3) w.Key(Key(table, 1), "3");  // keys of a disabled entity are never read
     return false;
   }
   w.Section(section);
-  w.Key("Enabled", w.Bool(true));
+  w.Key(Key(table, 0), w.Bool(true));
   return true;
 }
 
 void FanMonitor(Writer& w, int n, const Enabled& e) {
-  if (!Start(w, "FanMonitor" + std::to_string(n), Has(e.fanMonitors, n))) return;
-  w.Key("Usage", w.IntText(w.Int(0, 13)));
-  w.Key("DeviceAddress", w.ByteText(w.Int(0, 254)));
-  w.Key("GetAttributesCommand", w.ByteText(w.Int(0, 254)));
-  w.Key("GetReadingCommand", w.ByteText(w.Int(0, 254)));
-  const std::vector<int> s = w.Ascending(4, 0, 30000);
-  w.Key("FanSpeedNominal", w.IntText(s[3]));
-  w.Key("FanSpeedNonCritical", w.IntText(s[2]));
-  w.Key("FanSpeedCritical", w.IntText(s[1]));
-  w.Key("FanSpeedNonRecoverable", w.IntText(s[0]));
+  const format::KindTable& t = F::kFanMonitorTable;
+  namespace f = F::fan_monitor_field;
+  if (!Start(w, t, n, Has(e.fanMonitors, n))) return;
+  DrawInteger(w, t, f::kUsage);
+  w.Key(Key(t, f::kDeviceAddress), w.ByteText(w.Int(0, 254)));
+  w.Key(Key(t, f::kGetAttributesCommand), w.ByteText(w.Int(0, 254)));
+  w.Key(Key(t, f::kGetReadingCommand), w.ByteText(w.Int(0, 254)));
+  const std::vector<int> s = w.Ascending(4, Min(t, f::kFanSpeedNominal), Max(t, f::kFanSpeedNominal));
+  w.Key(Key(t, f::kFanSpeedNominal), w.IntText(s[3]));
+  w.Key(Key(t, f::kFanSpeedNonCritical), w.IntText(s[2]));
+  w.Key(Key(t, f::kFanSpeedCritical), w.IntText(s[1]));
+  w.Key(Key(t, f::kFanSpeedNonRecoverable), w.IntText(s[0]));
 }
 
 void FanController(Writer& w, int n, const Enabled& e) {
-  if (!Start(w, "FanController" + std::to_string(n), Has(e.fanControllers, n))) return;
-  w.Key("Usage", w.IntText(w.Int(0, 13)));
-  w.Key("DeviceAddress", w.ByteText(w.Int(0, 254)));
-  w.Key("GetAttributesCommand", w.ByteText(w.Int(0, 254)));
-  w.Key("SetConfigurationCommand", w.ByteText(w.Int(0, 255), true));
-  w.Key("SetSpeedCommand", w.ByteText(w.Int(0, 254)));
-  w.Key("GetSpeedCommand", w.ByteText(w.Int(0, 254)));
-  for (int k = 1; k <= 4; ++k) {
-    const std::string slot = std::to_string(k);
+  const format::KindTable& t = F::kFanControllerTable;
+  namespace f = F::fan_controller_field;
+  if (!Start(w, t, n, Has(e.fanControllers, n))) return;
+  DrawInteger(w, t, f::kUsage);
+  w.Key(Key(t, f::kDeviceAddress), w.ByteText(w.Int(0, 254)));
+  w.Key(Key(t, f::kGetAttributesCommand), w.ByteText(w.Int(0, 254)));
+  w.Key(Key(t, f::kSetConfigurationCommand), w.ByteText(w.Int(0, 255), true));
+  w.Key(Key(t, f::kSetSpeedCommand), w.ByteText(w.Int(0, 254)));
+  w.Key(Key(t, f::kGetSpeedCommand), w.ByteText(w.Int(0, 254)));
+  for (int k = 1; k <= payload::fan_controller::kFanSlotCount; ++k) {
+    auto slot = [&](int which) { return f::SlotField(k, which); };
     if (k > 1 && w.Chance(50)) {
-      w.Key("AssociatedFanSpeedMonitor" + slot, w.Pick<std::string>({"NONE", "none"}));
+      w.Key(Key(t, slot(f::kSlotMonitor)), w.Pick<std::string>({"NONE", "none"}));
       continue;
     }
-    w.Key("AssociatedFanSpeedMonitor" + slot, w.IntText(w.Pick(e.fanMonitors)));
-    w.Key("Fan" + slot + "SetConfigurationCommand", w.ByteText(w.Int(0, 255), true));
-    w.Key("Fan" + slot + "PulsesPerRevolution", w.IntText(w.Int(1, 4)));
-    w.Key("Fan" + slot + "MinimumRPM", w.IntText(w.Int(0, 16000)));
-    w.Key("Fan" + slot + "DependentMeasurement", w.Bool(w.Chance(50)));
+    w.Key(Key(t, slot(f::kSlotMonitor)), w.IntText(w.Pick(e.fanMonitors)));
+    w.Key(Key(t, slot(f::kSlotSetConfigurationCommand)), w.ByteText(w.Int(0, 255), true));
+    DrawInteger(w, t, slot(f::kSlotPulsesPerRevolution));
+    DrawInteger(w, t, slot(f::kSlotMinimumRpm));
+    w.Key(Key(t, slot(f::kSlotDependentMeasurement)), w.Bool(w.Chance(50)));
   }
-  w.Key("PhysicalControllerIndex", w.IntText(w.Int(1, 4)));
-  w.Key("MinOffMode", w.Pick<std::string>({"MIN", "OFF", "min", "Off"}));
-  w.Key("DutyCycleMin", w.Decimal(w.Int(0, 10000), 2));
-  w.Key("DutyCycleOn", w.Decimal(w.Int(500, 10000), 2));
-  w.Key("DutyCycleMax", w.Decimal(w.Int(0, 10000), 2));
-  w.Key("SignalInvert", w.Bool(w.Chance(50)));
-  w.Key("SignalFrequency", w.IntText(kFrequencies[static_cast<std::size_t>(w.Int(0, 7))]));
-  w.Key("SpinUpTime", w.IntText(kSpinUpTimes[static_cast<std::size_t>(w.Int(0, 7))]));
-  for (int m = 1; m <= 12; ++m) {
+  DrawInteger(w, t, f::kPhysicalControllerIndex);
+  w.Key(Key(t, f::kMinOffMode), w.Pick<std::string>({"MIN", "OFF", "min", "Off"}));
+  for (int duty : {f::kDutyCycleMin, f::kDutyCycleOn, f::kDutyCycleMax})
+    DrawDecimal(w, t, duty);
+  w.Key(Key(t, f::kSignalInvert), w.Bool(w.Chance(50)));
+  w.Key(Key(t, f::kSignalFrequency), w.IntText(F::kSignalFrequencies[static_cast<std::size_t>(w.Int(0, 7))]));
+  w.Key(Key(t, f::kSpinUpTime), w.IntText(F::kSpinUpTimes[static_cast<std::size_t>(w.Int(0, 7))]));
+  for (int m = 1; m <= payload::fan_controller::kWeightingCount; ++m) {
     if (w.Chance(15)) continue;  // absent: presumed 0 with a warning
-    const int weight = Has(e.temperatureResponses, m) && w.Chance(70) ? w.Int(0, 10000) : 0;
-    w.Key("TempResponse" + std::to_string(m) + "Weighting", w.Decimal(weight, 2));
+    const int field = f::WeightingField(m);
+    const int weight = Has(e.temperatureResponses, m) && w.Chance(70) ? w.Int(Min(t, field), Max(t, field)) : 0;
+    w.Key(Key(t, field), w.Decimal(weight, 2));
   }
 }
 
 void TemperatureMonitor(Writer& w, int n, const Enabled& e) {
-  if (!Start(w, "TemperatureMonitor" + std::to_string(n), Has(e.temperatureMonitors, n))) return;
-  const int usage = w.Int(0, 16);
-  const bool processor = usage == 1 || usage == 2;
-  w.Key("Usage", w.IntText(usage));
+  const format::KindTable& t = F::kTemperatureMonitorTable;
+  namespace f = F::temperature_monitor_field;
+  if (!Start(w, t, n, Has(e.temperatureMonitors, n))) return;
+  const int usage = w.Int(Min(t, f::kUsage), Max(t, f::kUsage));
+  const bool processor = F::IsProcessorTemperature(usage);
+  w.Key(Key(t, f::kUsage), w.IntText(usage));
   const int address = w.Chance(25) ? 255 : processor && w.Chance(50) ? 0x20 : w.Int(0, 254);
   const bool device = address != 255;
-  w.Key("DeviceAddress", w.ByteText(address, true));
+  w.Key(Key(t, f::kDeviceAddress), w.ByteText(address, true));
   int command = 0;
   if (device) {
     command = processor && w.Chance(60) ? w.Int(2, 5) : w.Int(0, 255);
-    w.Key("GetReadingCommand", w.ByteText(command));
+    w.Key(Key(t, f::kGetReadingCommand), w.ByteText(command));
   }
-  const bool abstraction = processor && (!device || (address == 0x20 && command >= 2 && command <= 5));
-  w.Key("RelativeReadings", w.Bool(w.Chance(50)));
-  w.Key("RelativeConversionFactor", w.Decimal(w.Int(0, 12800), 2));
-  w.Key("AccuracyCorrectionSlope", w.Decimal(w.Int(0, 1000), 2));
-  w.Key("AccuracyCorrectionOffset", w.Decimal(w.Int(0, 12800), 2));
-  if (!device) {
-    w.Key("TimeoutNonCritical", w.IntText(w.Int(1, 255)));
-    w.Key("TimeoutCritical", w.IntText(w.Int(1, 255)));
-    w.Key("TimeoutNonRecoverable", w.Chance(30) ? "NONE" : w.IntText(w.Int(2, 255)));
-  } else if (processor) {
-    w.Key("TimeoutNonCritical", "1");
-    w.Key("TimeoutCritical", "2");
-    w.Key("TimeoutNonRecoverable", "4");
-  } else {
-    w.Key("TimeoutNonCritical", w.IntText(w.Int(1, 10)));
-    w.Key("TimeoutCritical", w.IntText(w.Int(1, 10)));
-    w.Key("TimeoutNonRecoverable", w.IntText(w.Int(1, 10)));
+  const bool abstraction =
+      processor && F::KeepsTemperatureAbstraction(static_cast<std::uint8_t>(address), static_cast<std::uint8_t>(command));
+  w.Key(Key(t, f::kRelativeReadings), w.Bool(w.Chance(50)));
+  for (int factor : {f::kRelativeConversionFactor, f::kAccuracyCorrectionSlope, f::kAccuracyCorrectionOffset})
+    DrawDecimal(w, t, factor);
+  for (int timeout : {f::kTimeoutNonCritical, f::kTimeoutCritical, f::kTimeoutNonRecoverable}) {
+    const F::Bounds b = F::TimeoutBounds(timeout, device, processor);
+    if (!device && timeout == f::kTimeoutNonRecoverable && w.Chance(30))
+      w.Key(Key(t, timeout), "NONE");
+    else if (b.min == b.max)
+      w.Key(Key(t, timeout), std::to_string(b.min));
+    else
+      w.Key(Key(t, timeout), w.IntText(w.Int(b.min, b.max)));
   }
-  const int lo = processor ? 0 : -12800, hi = processor ? 2000 : 12800;
-  const int nominal = abstraction ? 0 : w.Int(lo, hi);
-  const std::vector<int> t = w.Ascending(3, nominal, hi);
-  w.Key("TemperatureNominal", w.Decimal(nominal, 2));
-  w.Key("TemperatureNonCritical", w.Decimal(t[0], 2));
-  w.Key("TemperatureCritical", w.Decimal(t[1], 2));
-  w.Key("TemperatureNonRecoverable", w.Decimal(t[2], 2));
+  const F::Bounds b = F::MonitorTemperatureBounds(processor);
+  const int nominal = abstraction ? 0 : w.Int(b.min, b.max);
+  const std::vector<int> v = w.Ascending(3, nominal, b.max);
+  w.Key(Key(t, f::kTemperatureNominal), w.Decimal(nominal, 2));
+  w.Key(Key(t, f::kTemperatureNonCritical), w.Decimal(v[0], 2));
+  w.Key(Key(t, f::kTemperatureCritical), w.Decimal(v[1], 2));
+  w.Key(Key(t, f::kTemperatureNonRecoverable), w.Decimal(v[2], 2));
 }
 
 void TemperatureResponse(Writer& w, int n, const Enabled& e) {
-  if (!Start(w, "TemperatureResponse" + std::to_string(n), Has(e.temperatureResponses, n))) return;
-  const int usage = w.Int(0, 16);
-  const int bound = usage == 1 || usage == 2 ? 3000 : 12800;
-  w.Key("Usage", w.IntText(usage));
-  w.Key("TemperatureMonitor", w.IntText(w.Pick(e.temperatureMonitors)));
-  w.Key("SmoothingWindow", w.IntText(w.Int(1, 10)));
-  w.Key("TemperatureLimit", w.Decimal(w.Int(-bound, bound), 2));
-  w.Key("ProportionalGain", w.Decimal(w.Int(25, 300), 2));
-  w.Key("IntegralGain", w.Decimal(w.Int(150, 1500), 2));
-  w.Key("DerivativeGain", w.Decimal(w.Int(5000, 120000), 2));
-  w.Key("IntegralTimeWindow", w.IntText(w.Int(5, 20)));
-  w.Key("DerivativeTimeWindow", w.IntText(w.Int(5, 30)));
-  w.Key("AllOnTemperature", w.Decimal(w.Int(-bound, bound), 2));
+  const format::KindTable& t = F::kTemperatureResponseTable;
+  namespace f = F::temperature_response_field;
+  if (!Start(w, t, n, Has(e.temperatureResponses, n))) return;
+  const int usage = w.Int(Min(t, f::kUsage), Max(t, f::kUsage));
+  const F::Bounds limit = F::ResponseTemperatureBounds(F::IsProcessorTemperature(usage));
+  w.Key(Key(t, f::kUsage), w.IntText(usage));
+  w.Key(Key(t, f::kTemperatureMonitor), w.IntText(w.Pick(e.temperatureMonitors)));
+  DrawInteger(w, t, f::kSmoothingWindow);
+  w.Key(Key(t, f::kTemperatureLimit), w.Decimal(w.Int(limit.min, limit.max), 2));
+  for (int gain : {f::kProportionalGain, f::kIntegralGain, f::kDerivativeGain})
+    DrawDecimal(w, t, gain);
+  for (int window : {f::kIntegralTimeWindow, f::kDerivativeTimeWindow})
+    DrawInteger(w, t, window);
+  w.Key(Key(t, f::kAllOnTemperature), w.Decimal(w.Int(limit.min, limit.max), 2));
   if (e.fanControllers.empty() || w.Chance(40)) {
-    w.Key("AmbientTemperatureMonitor", w.Pick<std::string>({"NONE", "None"}));
+    w.Key(Key(t, f::kAmbientTemperatureMonitor), w.Pick<std::string>({"NONE", "None"}));
     return;
   }
-  w.Key("AmbientTemperatureMonitor", w.IntText(w.Pick(e.temperatureMonitors)));
-  w.Key("AmbientDutyCycleMin", w.Decimal(w.Int(500, 10000), 2));
-  w.Key("AmbientTempMin", w.Decimal(w.Int(1500, 3000), 2));
-  w.Key("AmbientTempRange", w.Decimal(w.Int(500, 2000), 2));
-  w.Key("AmbientDutyCycleReduction", w.Decimal(w.Int(-300, -30), 2));
-  w.Key("PrimaryFanController", w.IntText(w.Pick(e.fanControllers)));
+  w.Key(Key(t, f::kAmbientTemperatureMonitor), w.IntText(w.Pick(e.temperatureMonitors)));
+  for (int ambient : {f::kAmbientDutyCycleMin, f::kAmbientTempMin, f::kAmbientTempRange, f::kAmbientDutyCycleReduction})
+    DrawDecimal(w, t, ambient);
+  w.Key(Key(t, f::kPrimaryFanController), w.IntText(w.Pick(e.fanControllers)));
 }
 
 void VoltageMonitor(Writer& w, int n, const Enabled& e) {
-  if (!Start(w, "VoltageMonitor" + std::to_string(n), Has(e.voltageMonitors, n))) return;
-  const int usage = w.Int(0, 13);
-  const VoltageBounds b = VoltageBoundsOf(usage);
-  w.Key("Usage", w.IntText(usage));
-  w.Key("DeviceAddress", w.ByteText(w.Int(0, 254)));
-  w.Key("GetReadingCommand", w.ByteText(w.Int(0, 254)));
+  const format::KindTable& t = F::kVoltageMonitorTable;
+  namespace f = F::voltage_monitor_field;
+  if (!Start(w, t, n, Has(e.voltageMonitors, n))) return;
+  const int usage = w.Int(Min(t, f::kUsage), Max(t, f::kUsage));
+  const F::Bounds b = F::VoltageBounds(usage);
+  w.Key(Key(t, f::kUsage), w.IntText(usage));
+  w.Key(Key(t, f::kDeviceAddress), w.ByteText(w.Int(0, 254)));
+  w.Key(Key(t, f::kGetReadingCommand), w.ByteText(w.Int(0, 254)));
   // Vccp monitors mostly keep the nominal of 0 that makes thresholds offsets.
-  const int nominal = usage >= 9 && usage <= 12 && w.Chance(70) ? 0 : w.Int(b.lo, b.hi);
-  const std::vector<int> under = w.Ascending(3, b.lo, nominal);
-  const std::vector<int> over = w.Ascending(3, nominal, b.hi);
-  w.Key("VoltageNominal", w.Decimal(nominal, 3));
-  w.Key("UnderVoltageNonCritical", w.Decimal(under[2], 3));
-  w.Key("UnderVoltageCritical", w.Decimal(under[1], 3));
-  w.Key("UnderVoltageNonRecoverable", w.Decimal(under[0], 3));
-  w.Key("OverVoltageNonCritical", w.Decimal(over[0], 3));
-  w.Key("OverVoltageCritical", w.Decimal(over[1], 3));
-  w.Key("OverVoltageNonRecoverable", w.Decimal(over[2], 3));
+  const int nominal = F::IsVccp(usage) && w.Chance(70) ? 0 : w.Int(b.min, b.max);
+  const std::vector<int> under = w.Ascending(3, b.min, nominal);
+  const std::vector<int> over = w.Ascending(3, nominal, b.max);
+  w.Key(Key(t, f::kVoltageNominal), w.Decimal(nominal, 3));
+  w.Key(Key(t, f::kUnderVoltageNonCritical), w.Decimal(under[2], 3));
+  w.Key(Key(t, f::kUnderVoltageCritical), w.Decimal(under[1], 3));
+  w.Key(Key(t, f::kUnderVoltageNonRecoverable), w.Decimal(under[0], 3));
+  w.Key(Key(t, f::kOverVoltageNonCritical), w.Decimal(over[0], 3));
+  w.Key(Key(t, f::kOverVoltageCritical), w.Decimal(over[1], 3));
+  w.Key(Key(t, f::kOverVoltageNonRecoverable), w.Decimal(over[2], 3));
 }
 
 }  // namespace

@@ -4,10 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "config_generator.h"
+#include "field_table.h"
 #include "programs.h"
 #include "scratch_dir.h"
 
@@ -69,12 +72,38 @@ TEST(GeneratedConfigs, EditorOpenSaveCompileGivesTheSameBytes) {
   }
 }
 
+// How many values of bus address and command keys the text spells in
+// decimal (32) and in octal (0277).
+std::pair<int, int> DecimalAndOctalBytes(const std::string& text) {
+  std::set<std::string> keys;
+  for (const format::KindTable* table : format::AllTables())
+    for (const format::FieldRow& row : table->fields)
+      if (row.hex) keys.insert(row.key);
+  int decimal = 0, octal = 0;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    const size_t eq = line.find('=');
+    if (eq == std::string::npos) continue;
+    std::string key = line.substr(0, eq), value = line.substr(eq + 1);
+    key.erase(key.find_last_not_of(' ') + 1);
+    value.erase(0, value.find_first_not_of(' '));
+    value = value.substr(0, value.find_first_of(" \t;"));
+    if (!keys.count(key) || value.empty() || value.find_first_not_of("0123456789") != std::string::npos) continue;
+    ++(value.size() > 1 && value[0] == '0' ? octal : decimal);
+  }
+  return {decimal, octal};
+}
+
 // The compiler reads a byte as decimal, as octal after a leading 0, or as hex
 // after 0x; an untouched DeviceAddress=32 or 0277 must compile the same after
 // a Save, not as 0x32 (50) or 0x0277 (out of range).
 TEST(EditorSave, DecimalAndOctalBytesKeepTheirValue) {
   ScratchDir dir;
   const GeneratedConfig g = GenerateConfig(1, Spelling::kAnyForm);
+  // The seed is chosen for its spellings: without both the test would prove nothing.
+  const auto [decimal, octal] = DecimalAndOctalBytes(g.text);
+  ASSERT_GT(decimal, 0) << "seed 1 writes no byte in decimal";
+  ASSERT_GT(octal, 0) << "seed 1 writes no byte in octal";
   const fs::path path = dir.path() / "cfg.ini";
   Put(path, g.text);
   const Compiled original = CompileWithProgram(dir.path(), g.text);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "IniFile.h"
+#include "field_table.h"
 
 namespace {
 
@@ -21,47 +22,10 @@ using Keys = std::vector<std::pair<std::string, std::string>>;
 const Keys& AllKeys() {
   static const Keys keys = [] {
     Keys out;
-    auto add = [&out](const char* kind, int count, const std::vector<std::string>& names) {
-      for (int n = 1; n <= count; ++n)
-        for (const std::string& key : names) out.emplace_back(kind + std::to_string(n), key);
-    };
-    add("TemperatureMonitor", 12,
-        {"Enabled", "Usage", "DeviceAddress", "GetReadingCommand", "RelativeReadings",
-         "RelativeConversionFactor", "AccuracyCorrectionSlope", "AccuracyCorrectionOffset",
-         "TimeoutNonCritical", "TimeoutCritical", "TimeoutNonRecoverable", "TemperatureNominal",
-         "TemperatureNonCritical", "TemperatureCritical", "TemperatureNonRecoverable"});
-    add("FanMonitor", 8,
-        {"Enabled", "Usage", "DeviceAddress", "GetAttributesCommand", "GetReadingCommand",
-         "FanSpeedNominal", "FanSpeedNonCritical", "FanSpeedCritical", "FanSpeedNonRecoverable"});
-    add("VoltageMonitor", 8,
-        {"Enabled", "Usage", "DeviceAddress", "GetReadingCommand", "VoltageNominal",
-         "UnderVoltageNonCritical", "UnderVoltageCritical", "UnderVoltageNonRecoverable",
-         "OverVoltageNonCritical", "OverVoltageCritical", "OverVoltageNonRecoverable"});
-    add("TemperatureResponse", 12,
-        {"Enabled", "Usage", "TemperatureMonitor", "SmoothingWindow", "TemperatureLimit",
-         "ProportionalGain", "IntegralGain", "DerivativeGain", "IntegralTimeWindow",
-         "DerivativeTimeWindow", "AllOnTemperature", "AmbientTemperatureMonitor",
-         "AmbientDutyCycleMin", "AmbientTempMin", "AmbientTempRange",
-         "AmbientDutyCycleReduction", "PrimaryFanController"});
-    std::vector<std::string> fc = {"Enabled", "Usage", "DeviceAddress", "GetAttributesCommand",
-                                   "SetConfigurationCommand", "SetSpeedCommand",
-                                   "GetSpeedCommand"};
-    for (int k = 1; k <= 4; ++k) {
-      std::string n = std::to_string(k);
-      for (const char* key : {"AssociatedFanSpeedMonitor@", "Fan@SetConfigurationCommand",
-                              "Fan@PulsesPerRevolution", "Fan@MinimumRPM",
-                              "Fan@DependentMeasurement"}) {
-        std::string name = key;
-        name.replace(name.find('@'), 1, n);
-        fc.push_back(name);
-      }
-    }
-    for (const char* key : {"PhysicalControllerIndex", "MinOffMode", "DutyCycleMin",
-                            "DutyCycleOn", "DutyCycleMax", "SignalInvert", "SignalFrequency",
-                            "SpinUpTime"})
-      fc.push_back(key);
-    for (int m = 1; m <= 12; ++m) fc.push_back("TempResponse" + std::to_string(m) + "Weighting");
-    add("FanController", 8, fc);
+    for (const zefr::format::KindTable* table : zefr::format::AllTables())
+      for (int n = 1; n <= table->layout.count; ++n)
+        for (const zefr::format::FieldRow& row : table->fields)
+          out.emplace_back(table->layout.section + std::to_string(n), row.key);
     return out;
   }();
   return keys;

@@ -1,16 +1,14 @@
 #include "decimal_text.h"
 
-#include "field_readers.h"
+#include "value_text.h"
 
 namespace zefrdump {
 
 int64_t TruncatedScaled(const std::string& text, int decimals) {
   // The compiler's own conversion and scaling, so the two cannot drift apart.
   double value = 0.0;
-  zefr::ConvertDecimal(text.c_str(), value);
-  double scale = 1.0;
-  for (int i = 0; i < decimals; ++i) scale *= 10.0;
-  return static_cast<int64_t>(value * scale);
+  zefr::format::ConvertDecimal(text.c_str(), value);
+  return static_cast<int64_t>(zefr::format::ScaledDecimal(value, decimals));
 }
 
 std::string ExactDecimalText(int32_t scaled, int decimals) {

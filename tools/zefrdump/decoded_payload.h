@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "field_table.h"
+#include "payload_image.h"
+
 namespace zefrdump {
 
 // Stored in a reference field for "no entity", in a device or command byte
@@ -81,6 +84,7 @@ struct FanController {
 };
 
 struct DecodedPayload {
+  zefr::PayloadImage image;  // the bytes decoded, for the walks over the field tables
   std::array<TemperatureMonitor, 12> temperatureMonitors{};
   std::array<FanMonitor, 8> fanMonitors{};
   std::array<VoltageMonitor, 8> voltageMonitors{};
@@ -103,8 +107,8 @@ struct Finding {
 std::string FormatFinding(const Finding& f);
 
 // The listed values of the two list fields, indexed by stored position.
-inline constexpr std::array<int, 8> kSignalFrequencies = {10, 23, 38, 62, 94, 22000, 25000, 28000};
-inline constexpr std::array<int, 8> kSpinUpTimes = {0, 250, 500, 750, 1000, 1500, 2000, 4000};
+using zefr::format::kSignalFrequencies;
+using zefr::format::kSpinUpTimes;
 
 // Takes a whole payload file apart. Fails, with a message for the user, on
 // anything that leaves no sound reading: a size other than 1984 bytes, a

@@ -3,148 +3,82 @@
 #include <cstdio>
 
 #include "decimal_text.h"
+#include "field_codec.h"
+#include "field_table.h"
+#include "rules.h"
 #include "usage_names.h"
 
 namespace zefrdump {
 namespace {
 
-class Section {
- public:
-  Section(std::string* out, const char* family, size_t index) : out_(out) {
-    out_->append("[").append(family).append(std::to_string(index + 1)).append("]\n");
-  }
-  ~Section() { *out_ += "\n"; }
+namespace F = zefr::format;
+namespace L = zefr::payload;
 
-  void Key(const std::string& key, const std::string& value) { *out_ += key + "=" + value + "\n"; }
-  // The name after the value is a comment to the compiler's reader.
-  void Usage(UsageFamily family, uint8_t usage) {
-    std::string value = std::to_string(usage);
-    value.resize(24, ' ');
-    Key("Usage", value + ";; " + UsageName(family, usage));
-  }
-
- private:
-  std::string* out_;
-};
-
-std::string Hex(uint8_t v) {
+std::string Hex(uint32_t v) {
   char buf[8];
   std::snprintf(buf, sizeof buf, "0x%02X", v);
   return buf;
 }
-std::string HexOrNone(uint8_t v) { return v == kNoDevice ? "NONE" : Hex(v); }
 std::string Number(long v) { return std::to_string(v); }
-std::string Bool(unsigned v) { return v == 0 ? "FALSE" : v == 1 ? "TRUE" : Number(v); }
-std::string Hundredths(int32_t v) { return DecimalText(v, 2); }
-std::string Thousandths(int32_t v) { return DecimalText(v, 3); }
-std::string Reference(uint8_t v) { return v == kNoEntity ? "NONE" : Number(v + 1); }
 
-void PrintTemperatureMonitor(Section& s, const TemperatureMonitor& t) {
-  bool hasDevice = t.deviceAddress != kNoDevice;
-  s.Usage(UsageFamily::Temperature, t.usage);
-  s.Key("DeviceAddress", HexOrNone(t.deviceAddress));
-  // Not read without a device, which leaves 0xFF stored.
-  s.Key("GetReadingCommand", hasDevice ? Hex(t.getReadingCommand) : "NONE");
-  s.Key("RelativeReadings", Bool(t.relativeReadings));
-  s.Key("RelativeConversionFactor", Hundredths(t.relativeConversionFactor));
-  s.Key("AccuracyCorrectionSlope", Hundredths(t.accuracyCorrectionSlope));
-  s.Key("AccuracyCorrectionOffset", Hundredths(t.accuracyCorrectionOffset));
-  s.Key("TimeoutNonCritical", Number(t.timeoutNonCritical));
-  s.Key("TimeoutCritical", Number(t.timeoutCritical));
-  // Without a device, "never" is written NONE and stored as 0.
-  s.Key("TimeoutNonRecoverable",
-        !hasDevice && t.timeoutNonRecoverable == 0 ? "NONE" : Number(t.timeoutNonRecoverable));
-  s.Key("TemperatureNominal", Hundredths(t.temperatureNominal));
-  s.Key("TemperatureNonCritical", Hundredths(t.temperatureNonCritical));
-  s.Key("TemperatureCritical", Hundredths(t.temperatureCritical));
-  s.Key("TemperatureNonRecoverable", Hundredths(t.temperatureNonRecoverable));
-}
-
-void PrintFanMonitor(Section& s, const FanMonitor& f) {
-  s.Usage(UsageFamily::Fan, f.usage);
-  s.Key("DeviceAddress", Hex(f.deviceAddress));
-  s.Key("GetAttributesCommand", Hex(f.getAttributesCommand));
-  s.Key("GetReadingCommand", Hex(f.getReadingCommand));
-  s.Key("FanSpeedNominal", Number(f.fanSpeedNominal));
-  s.Key("FanSpeedNonCritical", Number(f.fanSpeedNonCritical));
-  s.Key("FanSpeedCritical", Number(f.fanSpeedCritical));
-  s.Key("FanSpeedNonRecoverable", Number(f.fanSpeedNonRecoverable));
-}
-
-void PrintVoltageMonitor(Section& s, const VoltageMonitor& v) {
-  s.Usage(UsageFamily::Voltage, v.usage);
-  s.Key("DeviceAddress", Hex(v.deviceAddress));
-  s.Key("GetReadingCommand", Hex(v.getReadingCommand));
-  s.Key("VoltageNominal", Thousandths(v.voltageNominal));
-  s.Key("UnderVoltageNonCritical", Thousandths(v.underNonCritical));
-  s.Key("UnderVoltageCritical", Thousandths(v.underCritical));
-  s.Key("UnderVoltageNonRecoverable", Thousandths(v.underNonRecoverable));
-  s.Key("OverVoltageNonCritical", Thousandths(v.overNonCritical));
-  s.Key("OverVoltageCritical", Thousandths(v.overCritical));
-  s.Key("OverVoltageNonRecoverable", Thousandths(v.overNonRecoverable));
-}
-
-void PrintTemperatureResponse(Section& s, const TemperatureResponse& t) {
-  s.Usage(UsageFamily::Temperature, t.usage);
-  s.Key("TemperatureMonitor", Number(t.temperatureMonitor + 1));
-  s.Key("SmoothingWindow", Number(t.smoothingWindow));
-  s.Key("TemperatureLimit", Hundredths(t.temperatureLimit));
-  s.Key("ProportionalGain", Hundredths(t.proportionalGain));
-  s.Key("IntegralGain", Hundredths(t.integralGain));
-  s.Key("DerivativeGain", Hundredths(t.derivativeGain));
-  s.Key("IntegralTimeWindow", Number(t.integralTimeWindow));
-  s.Key("DerivativeTimeWindow", Number(t.derivativeTimeWindow));
-  s.Key("AllOnTemperature", Hundredths(t.allOnTemperature));
-  s.Key("AmbientTemperatureMonitor", Reference(t.ambientMonitor));
-  // Without an ambient monitor the compiler reads none of the rest.
-  bool ambient = t.ambientMonitor != kNoEntity;
-  s.Key("AmbientDutyCycleMin", ambient ? Hundredths(t.ambientDutyCycleMin) : "");
-  s.Key("AmbientTempMin", ambient ? Hundredths(t.ambientTempMin) : "");
-  s.Key("AmbientTempRange", ambient ? Hundredths(t.ambientTempRange) : "");
-  s.Key("AmbientDutyCycleReduction", ambient ? Hundredths(t.ambientDutyCycleReduction) : "");
-  s.Key("PrimaryFanController", ambient ? Number(t.primaryFanController + 1) : "");
-}
-
-void PrintFanController(Section& s, const FanController& f) {
-  s.Usage(UsageFamily::Fan, f.usage);
-  s.Key("DeviceAddress", Hex(f.deviceAddress));
-  s.Key("GetAttributesCommand", Hex(f.getAttributesCommand));
-  s.Key("SetConfigurationCommand", HexOrNone(f.setConfigurationCommand));
-  s.Key("SetSpeedCommand", Hex(f.setSpeedCommand));
-  s.Key("GetSpeedCommand", Hex(f.getSpeedCommand));
-  for (size_t k = 0; k < f.slots.size(); ++k) {
-    const FanSlot& slot = f.slots[k];
-    std::string fan = "Fan" + std::to_string(k + 1);
-    bool used = slot.monitor != kNoEntity;
-    s.Key("AssociatedFanSpeedMonitor" + std::to_string(k + 1), Reference(slot.monitor));
-    s.Key(fan + "SetConfigurationCommand", used ? HexOrNone(slot.setConfigurationCommand) : "");
-    s.Key(fan + "PulsesPerRevolution", used ? Number(slot.pulsesPerRevolution + 1) : "");
-    s.Key(fan + "MinimumRPM", used ? Number(slot.minimumRpm) : "");
-    s.Key(fan + "DependentMeasurement", used ? Bool(slot.dependentMeasurement) : "");
+UsageFamily FamilyOf(L::Kind kind) {
+  switch (kind) {
+    case L::Kind::kFanMonitor:
+    case L::Kind::kFanController: return UsageFamily::Fan;
+    case L::Kind::kVoltageMonitor: return UsageFamily::Voltage;
+    default: return UsageFamily::Temperature;
   }
-  s.Key("PhysicalControllerIndex", Number(f.physicalControllerIndex + 1));
-  s.Key("MinOffMode", f.minOffModeOff ? "OFF" : "MIN");
-  s.Key("DutyCycleMin", Hundredths(f.dutyCycleMin));
-  s.Key("DutyCycleOn", Hundredths(f.dutyCycleOn));
-  s.Key("DutyCycleMax", Hundredths(f.dutyCycleMax));
-  s.Key("SignalInvert", Bool(f.signalInvert));
-  s.Key("SignalFrequency", Number(kSignalFrequencies[f.signalFrequency]));
-  s.Key("SpinUpTime", Number(kSpinUpTimes[f.spinUpTime]));
-  for (size_t m = 0; m < f.weightings.size(); ++m)
-    s.Key("TempResponse" + std::to_string(m + 1) + "Weighting", Hundredths(f.weightings[m]));
 }
 
-template <typename Entity, typename PrintFn>
-void PrintKind(std::string* out, const char* family, const Entity& entities, PrintFn print) {
-  for (size_t i = 0; i < entities.size(); ++i) {
-    Section s(out, family, i);
-    if (!entities[i].enabled) {
-      s.Key("Enabled", "FALSE");
-      continue;
+// The name after the value is a comment to the compiler's reader.
+std::string UsageText(L::Kind kind, uint32_t usage) {
+  std::string value = std::to_string(usage);
+  value.resize(24, ' ');
+  return value + ";; " + UsageName(FamilyOf(kind), usage);
+}
+
+// The text the compiler reads back as the stored value of the row.
+std::string ValueText(const F::KindTable& table, int field, const DecodedPayload& p, size_t record,
+                      std::span<const std::optional<int32_t>> values) {
+  const F::FieldRow& row = table.fields[static_cast<size_t>(field)];
+  const uint32_t raw = F::LoadRaw(p.image, record, row);
+  const int32_t value = F::LoadField(p.image, record, row);
+  if (field == 1) return UsageText(table.layout.kind, raw);
+  switch (row.reading) {
+    case F::Reading::kBoolean: return raw == 0 ? "FALSE" : raw == 1 ? "TRUE" : Number(raw);
+    case F::Reading::kMinOff: return raw ? "OFF" : "MIN";
+    case F::Reading::kList: return Number(row.list[raw]);
+    case F::Reading::kDecimal: return DecimalText(value, row.decimals);
+    case F::Reading::kInteger: break;
+  }
+  if (row.references != L::Kind::kPayloadHeader) return raw == L::kNoReference ? "NONE" : Number(value);
+  // NONE where the record allows it: "never" is stored as 0 only without a device.
+  const auto bounds = F::RowBounds(table, field, values);
+  if (row.noneAllowed && raw == row.noneStored && bounds && bounds->noneAllowed) return "NONE";
+  return row.hex ? Hex(raw) : Number(static_cast<int32_t>(raw) - row.bias);
+}
+
+void PrintRecord(std::string& out, const F::KindTable& table, int number, const DecodedPayload& p) {
+  out += "[" + std::string(table.layout.section) + std::to_string(number) + "]\n";
+  const bool enabled = p.image.IsEnabled(table.layout, number);
+  out += std::string(table.fields[0].key) + "=" + (enabled ? "TRUE" : "FALSE") + "\n";
+  if (enabled) {
+    const size_t record = L::RecordOffset(table.layout, number);
+    std::array<std::optional<int32_t>, F::fan_controller_field::kCount> values{};
+    for (size_t i = 1; i < table.fields.size(); ++i) values[i] = F::LoadField(p.image, record, table.fields[i]);
+    for (size_t i = 1; i < table.fields.size(); ++i) {
+      const F::FieldRow& row = table.fields[i];
+      std::string text;
+      // A key the compiler does not read is left empty, or NONE where a
+      // stand-in is stored for it (a command without a device).
+      if (F::GateOpen(table, static_cast<int>(i), values) == false)
+        text = row.gatedOffStored >= 0 ? "NONE" : "";
+      else
+        text = ValueText(table, static_cast<int>(i), p, record, values);
+      out += std::string(row.key) + "=" + text + "\n";
     }
-    s.Key("Enabled", "TRUE");
-    print(s, entities[i]);
   }
+  out += "\n";
 }
 
 // A line break in a file name would end the comment and start a key line.
@@ -159,11 +93,8 @@ std::string CommentSafe(std::string text) {
 std::string PrintIni(const DecodedPayload& p, const std::string& source) {
   std::string out = ";; Configuration decoded from payload file \"" + CommentSafe(source) +
                     "\" by zefrdump.\n\n";
-  PrintKind(&out, "TemperatureMonitor", p.temperatureMonitors, PrintTemperatureMonitor);
-  PrintKind(&out, "FanMonitor", p.fanMonitors, PrintFanMonitor);
-  PrintKind(&out, "VoltageMonitor", p.voltageMonitors, PrintVoltageMonitor);
-  PrintKind(&out, "TemperatureResponse", p.temperatureResponses, PrintTemperatureResponse);
-  PrintKind(&out, "FanController", p.fanControllers, PrintFanController);
+  for (const F::KindTable* table : F::AllTables())
+    for (int n = 1; n <= table->layout.count; ++n) PrintRecord(out, *table, n, p);
   return out;
 }
 

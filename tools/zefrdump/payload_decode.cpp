@@ -1,7 +1,9 @@
 #include "decoded_payload.h"
 
+#include <algorithm>
 #include <cstdio>
 
+#include "field_table.h"
 #include "payload_layout.h"
 
 namespace zefrdump {
@@ -13,6 +15,10 @@ namespace fm = L::fan_monitor;
 namespace vm = L::voltage_monitor;
 namespace tr = L::temperature_response;
 namespace fc = L::fan_controller;
+namespace F = zefr::format;
+
+// The key of a field of a kind, as the tables name it.
+const char* KeyOf(const F::KindTable& table, int field) { return table.fields[size_t(field)].key; }
 
 uint16_t U16(const uint8_t* r, size_t off) { return uint16_t(r[off] | (r[off + 1] << 8)); }
 uint32_t U32(const uint8_t* r, size_t off) {
@@ -63,7 +69,7 @@ bool ReadHeader(const Record& r, const L::KindLayout& k, int number, bool* enabl
   *enabled = L::record::kEnabled.Get(word) != 0;
   if (!*enabled && !AllZero(r.bytes, L::record::kUsage, k.recordLength))
     findings->push_back(
-        {r.section, "Enabled", "Disabled Record Holds Non-Zero Bytes, Lost on Recompile"});
+        {r.section, KeyOf(*F::TableOf(k.kind), 0), "Disabled Record Holds Non-Zero Bytes, Lost on Recompile"});
   return true;
 }
 
@@ -107,7 +113,7 @@ void DecodeTemperatureMonitor(const Record& r, TemperatureMonitor& t,
   t.temperatureNonRecoverable = I32(b, tm::kTemperatureNonRecoverable);
   if (t.deviceAddress == kNoDevice && t.getReadingCommand != kNoDevice)
     findings->push_back(
-        {r.section, "GetReadingCommand", "Not 0xFF Without a Device, Lost on Recompile"});
+        {r.section, KeyOf(F::kTemperatureMonitorTable, F::temperature_monitor_field::kGetReadingCommand), "Not 0xFF Without a Device, Lost on Recompile"});
 }
 
 void DecodeFanMonitor(const Record& r, FanMonitor& f) {
@@ -157,16 +163,18 @@ bool DecodeTemperatureResponse(const Record& r, TemperatureResponse& t,
   t.ambientTempRange = I32(b, tr::kAmbientTempRange);
   t.ambientDutyCycleReduction = I32(b, tr::kAmbientDutyCycleReduction);
   int monitors = L::kTemperatureMonitors.count, controllers = L::kFanControllers.count;
-  if (!Reference(t.temperatureMonitor, monitors, false, r, "TemperatureMonitor", err) ||
-      !Reference(t.ambientMonitor, monitors, true, r, "AmbientTemperatureMonitor", err))
+  namespace f = F::temperature_response_field;
+  const F::KindTable& table = F::kTemperatureResponseTable;
+  if (!Reference(t.temperatureMonitor, monitors, false, r, KeyOf(table, f::kTemperatureMonitor), err) ||
+      !Reference(t.ambientMonitor, monitors, true, r, KeyOf(table, f::kAmbientTemperatureMonitor), err))
     return false;
   if (t.ambientMonitor == L::kNoReference) {
     // Without an ambient monitor the compiler leaves all ambient fields 0.
     if (t.primaryFanController != 0 ||
         !AllZero(b, tr::kAmbientDutyCycleMin, L::kTemperatureResponses.recordLength))
-      findings->push_back({r.section, "AmbientTemperatureMonitor",
+      findings->push_back({r.section, KeyOf(table, f::kAmbientTemperatureMonitor),
                            "Ambient Fields Not 0 Without a Monitor, Lost on Recompile"});
-  } else if (!Reference(t.primaryFanController, controllers, false, r, "PrimaryFanController",
+  } else if (!Reference(t.primaryFanController, controllers, false, r, KeyOf(table, f::kPrimaryFanController),
                         err)) {
     return false;
   }
@@ -188,7 +196,8 @@ bool DecodeFanController(const Record& r, FanController& f, std::vector<Finding>
     const uint8_t* s = b + fc::kFanSlots + size_t(k) * fc::kFanSlotSize;
     FanSlot& slot = f.slots[size_t(k)];
     slot.monitor = Get(fc::kSlotMonitor, s[0]);
-    std::string key = "AssociatedFanSpeedMonitor" + std::to_string(k + 1);
+    const std::string key =
+        KeyOf(F::kFanControllerTable, F::fan_controller_field::SlotField(k + 1, F::fan_controller_field::kSlotMonitor));
     // A NONE in slot 1 is a value the compiler refuses, which the checks
     // report; it does not make the bytes unreadable.
     if (!Reference(slot.monitor, L::kFanMonitors.count, true, r, key.c_str(), err)) return false;
@@ -259,6 +268,7 @@ bool DecodePayload(std::span<const uint8_t> image, DecodedPayload* out,
     findings->push_back({"", "", "Reserved Header Byte Not 0, Lost on Recompile"});
 
   DecodedPayload d;
+  std::copy(image.begin(), image.end(), d.image.bytes.begin());
   bool ok =
       DecodeKind(image, L::kTemperatureMonitors, d.temperatureMonitors, findings, err,
                  [&](const Record& r, TemperatureMonitor& t) {

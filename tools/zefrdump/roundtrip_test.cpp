@@ -15,11 +15,11 @@
 #include "console.h"
 #include "decimal_text.h"
 #include "decoded_payload.h"
-#include "field_readers.h"
 #include "ini_printer.h"
 #include "ini_reader.h"
 #include "parse_driver.h"
 #include "payload_image.h"
+#include "value_text.h"
 #include "test_image.h"
 
 namespace zefrdump {
@@ -120,21 +120,21 @@ TEST(RoundTrip, GraphvizRendersTheGraph) {
 }
 
 // The compiler's own decimal reader agrees with the texts zefrdump picks.
-TEST(RoundTrip, DecimalTextsReadBackThroughTheFieldReader) {
+TEST(RoundTrip, DecimalTextsReadBackThroughTheDecimalReader) {
   const int32_t values[] = {0, 28, 29, -29, 114, 115, 229, 230, 1234, 3134, 10000, -300, -30,
                             12800, -12800, 120000, 299999, -299999};
   for (int decimals : {2, 3}) {
     std::string ini = "[S]\n";
     for (size_t i = 0; i < std::size(values); ++i)
-      ini.append("K").append(std::to_string(i)).append("=").append(DecimalText(values[i], decimals)).append("\n");
-    zefr::ProfileReader reader(zefr::MemoryLoader({{"t.ini", ini}}));
-    zefr::CaptureConsole console;
-    zefr::FieldReader fields(reader, "t.ini", console);
+      ini += "K" + std::to_string(i) + "=" + DecimalText(values[i], decimals) + "\n";
+    const zefr::ProfileFile file(ini);
     for (size_t i = 0; i < std::size(values); ++i) {
+      std::string text;
+      ASSERT_TRUE(file.Lookup("S", "K" + std::to_string(i), text, zefr::kValueCapacity));
       int32_t got = 0;
-      ASSERT_TRUE(fields.ReadDecimal("S", std::string("K").append(std::to_string(i)), got, INT32_MIN, INT32_MAX,
-                                     decimals))
-          << console.Text();
+      ASSERT_EQ(zefr::format::ReadDecimalText(text, INT32_MIN, INT32_MAX, decimals, got),
+                zefr::format::Verdict::kOk)
+          << text;
       EXPECT_EQ(got, values[i]) << decimals;
     }
   }
