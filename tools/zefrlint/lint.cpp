@@ -49,7 +49,7 @@ int Run(const std::vector<std::string>& args, std::string* out, std::string* err
       *out += kHelp;
       return kAccepted;
     } else if (options && (arg == "-V" || arg == "--version")) {
-      *out += "zefrlint " ZEFR_VERSION "\n";
+      *out += "zefrlint (Zefr) " ZEFR_VERSION "\n";
       return kAccepted;
     } else if (options && (arg == "-q" || arg == "--quiet")) {
       quiet = true;
