@@ -77,9 +77,10 @@ const char* ConvertDecimal(const char* text, double& value) {
 }
 
 void FieldReader::Report(const char* prefix, const char* section, const char* key, const char* message) {
-  out_.Format("%s", prefix);
-  if (section) out_.Format("Section \"%s\", Parameter \"%s\" - ", section, key);
-  out_.Format("%s!\n", message);
+  if (section)
+    out_.Format("%sSection \"%s\", Parameter \"%s\" - %s!\n", prefix, section, key, message);
+  else
+    out_.Format("%s%s!\n", prefix, message);
 }
 
 void FieldReader::ReportError(const char* section, const char* key, const char* message) {

@@ -1,5 +1,6 @@
 #include "ini_reader.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -88,7 +89,10 @@ KeyPart SplitKeyPart(std::string_view line) {
   return part;
 }
 
-std::string CleanValue(std::string_view raw) {
+namespace {
+
+// CleanValue without the copy: what it returns is always a piece of raw.
+std::string_view CleanValueView(std::string_view raw) {
   bool quoted = false;
   for (size_t i = 0; i < raw.size(); ++i) {
     if (raw[i] == '"') {
@@ -104,39 +108,83 @@ std::string CleanValue(std::string_view raw) {
     for (char c : v) quotes += (c == '"');
     if (quotes == 2) v = v.substr(1, v.size() - 2);
   }
-  return std::string(v);
+  return v;
 }
 
+void AppendLower(std::string& out, std::string_view s) {
+  const std::size_t at = out.size();
+  out += s;
+  for (std::size_t i = at; i < out.size(); ++i) out[i] = LowerChar(out[i]);
+}
+
+}  // namespace
+
+std::string CleanValue(std::string_view raw) { return std::string(CleanValueView(raw)); }
+
+std::size_t ProfileFile::NameHash::operator()(std::string_view name) const {
+  std::uint64_t h = 14695981039346656037u;  // FNV-1a
+  for (const char c : name) h = (h ^ static_cast<unsigned char>(LowerChar(c))) * 1099511628211u;
+  return static_cast<std::size_t>(h);
+}
+
+bool ProfileFile::SameName::operator()(std::string_view a, std::string_view b) const { return EqualsNoCase(a, b); }
+
 ProfileFile::ProfileFile(std::string content) {
-  for (std::string_view raw : SplitProfileLines(content)) {
-    // As a key line: trim the line first, then split.
-    KeyPart part = SplitKeyPart(TrimIni(raw));
-    if (!part.key.empty()) {
-      Line line{};
-      line.kind = part.key[0] == '[' ? LineKind::kSectionEnd : LineKind::kKey;
-      if (line.kind == LineKind::kKey) {
-        std::string key = LowerAscii(TrimIni(part.key));
-        line.key = static_cast<std::uint32_t>(text_.size());
-        line.keySize = static_cast<std::uint32_t>(key.size());
-        text_ += key;
-        line.hasValue = part.hasValue;
-        if (part.hasValue) {
-          std::string value = CleanValue(part.value);
-          line.value = static_cast<std::uint32_t>(text_.size());
-          line.valueSize = static_cast<std::uint32_t>(value.size());
-          text_ += value;
-        }
+  // Every file is parsed whole, so this is the reader's hot loop: the common
+  // line, without quotes before its "=", is split and stored without copies.
+  const std::vector<std::string_view> raws = SplitProfileLines(content);
+  lines_.reserve(raws.size());
+  text_.reserve(content.size());
+  std::string quotedKey;
+  for (std::string_view raw : raws) {
+    // As a key line: trim the line first, then split (as SplitKeyPart does).
+    const std::string_view trimmed = TrimIni(raw);
+    std::size_t stop = 0;
+    while (stop < trimmed.size() && trimmed[stop] != '"' && trimmed[stop] != '=' && trimmed[stop] != ';') ++stop;
+    std::string_view key, value;
+    bool hasValue = false;
+    if (stop < trimmed.size() && trimmed[stop] == '"') {
+      KeyPart part = SplitKeyPart(trimmed);
+      quotedKey = std::move(part.key);
+      key = quotedKey;
+      hasValue = part.hasValue;
+      value = part.value;
+    } else {
+      key = trimmed.substr(0, std::min(stop, kKeyPartMax));
+      if (stop < trimmed.size() && trimmed[stop] == '=') {
+        value = trimmed.substr(stop + 1);
+        hasValue = !value.empty();
       }
-      lines_.push_back(line);
     }
+    if (key.empty()) continue;  // nor can the line as read be a header then
+    Line line{};
+    line.kind = key[0] == '[' ? LineKind::kSectionEnd : LineKind::kKey;
+    if (line.kind == LineKind::kKey) {
+      const std::string_view name = TrimIni(key);
+      line.key = static_cast<std::uint32_t>(text_.size());
+      line.keySize = static_cast<std::uint32_t>(name.size());
+      AppendLower(text_, name);
+      line.hasValue = hasValue;
+      if (hasValue) {
+        const std::string_view cleaned = CleanValueView(value);
+        line.value = static_cast<std::uint32_t>(text_.size());
+        line.valueSize = static_cast<std::uint32_t>(cleaned.size());
+        text_ += cleaned;
+      }
+    }
+    lines_.push_back(line);
     // As a section header: split the line as read, then trim the key part.
+    // Its leading blanks only push the key further, so only a key part that
+    // starts with "[" once trimmed can make a header.
+    const std::string_view trimmedKey = TrimIni(key);
+    if (trimmedKey.empty() || trimmedKey[0] != '[') continue;
     KeyPart asRead = SplitKeyPart(raw);
     std::string_view head = TrimIni(asRead.key);
     if (!head.empty() && head[0] == '[') {
       std::string_view name = head.substr(1);
       size_t close = name.find(']');
       if (close != std::string_view::npos) name = name.substr(0, close);
-      firstHeader_.emplace(LowerAscii(TrimIni(name)), lines_.size());
+      firstHeader_.emplace(TrimIni(name), lines_.size());
     }
   }
 }
@@ -144,13 +192,13 @@ ProfileFile::ProfileFile(std::string content) {
 bool ProfileFile::Lookup(std::string_view section, std::string_view key, std::string& value,
                          size_t capacity) const {
   value.clear();
-  auto header = firstHeader_.find(LowerAscii(TrimIni(section)));
+  auto header = firstHeader_.find(TrimIni(section));
   if (header == firstHeader_.end()) return false;
-  const std::string wanted = LowerAscii(TrimIni(key));
+  const std::string_view wanted = TrimIni(key);
   for (size_t i = header->second; i < lines_.size(); ++i) {
     const Line& line = lines_[i];
     if (line.kind == LineKind::kSectionEnd) return false;
-    if (Text(line.key, line.keySize) != wanted) continue;
+    if (!EqualsNoCase(Text(line.key, line.keySize), wanted)) continue;
     if (!line.hasValue) return true;
     if (line.valueSize >= capacity) return false;  // too long reads as absent
     value = Text(line.value, line.valueSize);
@@ -190,6 +238,8 @@ ProfileReader::ProfileReader() : loader_(LoadFileFromDisk) {}
 ProfileReader::ProfileReader(FileLoader loader) : loader_(std::move(loader)) {}
 
 const ProfileFile* ProfileReader::Open(const std::string& iniPath) {
+  // The same name as the last lookup's: a parse asks a thousand times.
+  if (cached_ && iniPath == cachedName_) return file_.get();
   std::vector<std::string> names = ProfileFileNames(iniPath);
   if (cached_) {
     for (const std::string& name : names)

@@ -69,8 +69,17 @@ class ProfileFile {
 
   std::string text_;
   std::vector<Line> lines_;
-  // Lower-case section name -> index in lines_ of the first line after its first header.
-  std::unordered_map<std::string, std::size_t> firstHeader_;
+  // Names compared without case, so a lookup needs no lower-cased copy.
+  struct NameHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view name) const;
+  };
+  struct SameName {
+    using is_transparent = void;
+    bool operator()(std::string_view a, std::string_view b) const;
+  };
+  // Section name -> index in lines_ of the first line after its first header.
+  std::unordered_map<std::string, std::size_t, NameHash, SameName> firstHeader_;
 };
 
 // Reads a whole file into content; false when it cannot be opened or read.
