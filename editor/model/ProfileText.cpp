@@ -72,9 +72,17 @@ ProfileText::Line ProfileText::Parse(std::string text, std::string eol) {
 
 std::size_t ProfileText::FindSection(std::string_view section) const {
   section = Trim(section);
+  if (lastKnown_ && SameName(lastSection_, section)) return lastHeader_;
+  std::size_t at = npos;
   for (std::size_t i = 0; i < lines_.size(); ++i)
-    if (lines_[i].kind == Kind::kSection && SameName(lines_[i].name, section)) return i;
-  return npos;
+    if (lines_[i].kind == Kind::kSection && SameName(lines_[i].name, section)) {
+      at = i;
+      break;
+    }
+  lastSection_.assign(section);
+  lastHeader_ = at;
+  lastKnown_ = true;
+  return at;
 }
 
 std::size_t ProfileText::FindKey(std::size_t header, std::string_view key) const {
@@ -122,6 +130,8 @@ std::string ProfileText::ValidEntry(std::string_view section, std::string_view k
 void ProfileText::Insert(std::size_t at, Line line) {
   // Whatever follows a last line without a line ending needs one first.
   if (at > 0 && lines_[at - 1].eol.empty()) lines_[at - 1].eol = eol_;
+  // A new header, or a line above the remembered one, makes it stale.
+  if (line.kind == Kind::kSection || (lastHeader_ != npos && at <= lastHeader_)) lastKnown_ = false;
   lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), std::move(line));
   modified_ = true;
 }
@@ -162,6 +172,7 @@ bool ProfileText::Remove(std::string_view section, std::string_view key) {
   std::size_t at = FindKey(header, key);
   if (at == npos) return false;
   lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(at));
+  if (lastHeader_ != npos && at < lastHeader_) lastKnown_ = false;
   modified_ = true;
   return true;
 }

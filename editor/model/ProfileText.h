@@ -61,6 +61,11 @@ class ProfileText {
   void Insert(std::size_t at, Line line);
 
   std::vector<Line> lines_;
+  // The last section looked for and where it is (npos: absent). A whole
+  // configuration is read and written key by key, section by section.
+  mutable std::string lastSection_;
+  mutable std::size_t lastHeader_ = 0;
+  mutable bool lastKnown_ = false;
   std::string eol_ = "\n";  // ending of lines we add: the file's own
   bool modified_ = false;
 };
