@@ -98,33 +98,30 @@ const std::string& Scratch() {
 }
 
 // Building the schema and its 1009 rows, and New (refreshing and checking
-// every parameter), cost far more than a load and a save. So the model is
-// built once, the state after New is kept for each form factor, and each
+// every parameter), cost far more than a load and a save. So there is one
+// model per form factor, built once; the state after New is kept, and each
 // load starts from a copy of it. The model is put back after each input,
 // so that an input leaves no allocations behind (libFuzzer would take them
 // for a leak and check again).
 class Editor {
  public:
-  Editor() {
+  explicit Editor(zefr::FormFactor formFactor) {
     for (const zefr::ParameterId id : schema_.DisplayOrder()) {
       if (const auto* d = schema_.Descriptor(id)) rows_.Create(*d);
       doc_->InitRow(id);
     }
     doc_->StartUp();
-    for (std::size_t f = 0; f < afterNew_.size(); ++f) {
-      doc_->SetFormFactor(static_cast<zefr::FormFactor>(f));
-      doc_->ResetToDefaults();
-      afterNew_[f] = std::make_unique<Saved>(schema_, rows_, *doc_);
-    }
+    doc_->SetFormFactor(formFactor);
+    doc_->ResetToDefaults();
+    afterNew_ = std::make_unique<Saved>(schema_, rows_, *doc_);
   }
 
   zefr::ConfigurationDocument& Doc() { return *doc_; }
-  zefr::FormFactor CurrentFormFactor() const { return doc_->GetFormFactor(); }
 
   // Puts back the state New left: the document's own, its rows and what it
   // changes in the schema (option texts, bad-data options).
-  void StartFromNew(zefr::FormFactor f) {
-    const Saved& s = *afterNew_[static_cast<std::size_t>(f)];
+  void StartFromNew() {
+    const Saved& s = *afterNew_;
     for (const zefr::ParameterId id : schema_.DisplayOrder()) {
       schema_.RemoveExtraOption(id);
       const auto& now = schema_.Descriptor(id)->options;
@@ -140,7 +137,7 @@ class Editor {
   // option lookups included.
   bool NewGivesTheSavedState() {
     doc_->ResetToDefaults();
-    Saved& s = *afterNew_[static_cast<std::size_t>(doc_->GetFormFactor())];
+    Saved& s = *afterNew_;
     for (int kind = 0; kind < zefr::ParameterSchema::kKindCount; ++kind)
       if (doc_->EnabledMask(kind) != s.doc.EnabledMask(kind)) return false;
     for (const zefr::ParameterId id : schema_.DisplayOrder()) {
@@ -188,7 +185,7 @@ class Editor {
   zefr::ParameterSchema schema_;
   zefr::MemoryRows rows_;
   std::unique_ptr<zefr::ConfigurationDocument> doc_ = std::make_unique<zefr::ConfigurationDocument>(schema_, rows_);
-  std::array<std::unique_ptr<Saved>, 3> afterNew_;
+  std::unique_ptr<Saved> afterNew_;
 };
 
 }  // namespace
@@ -198,17 +195,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string& path = Scratch();
   std::ofstream(path, std::ios::binary | std::ios::trunc) << original;
 
-  static Editor e;
+  static const std::array<std::unique_ptr<Editor>, 3> editors = {
+      std::make_unique<Editor>(zefr::FormFactor(0)), std::make_unique<Editor>(zefr::FormFactor(1)),
+      std::make_unique<Editor>(zefr::FormFactor(2))};
   // The first byte picks the form factor, as New would have, and every
   // eighth value of it a New after the saves.
   const unsigned first = size > 0 ? data[0] : 0;
-  const auto formFactor = static_cast<zefr::FormFactor>(first % 3);
+  Editor& e = *editors[first % 3];
   struct Restore {
     Editor& e;
-    zefr::FormFactor f;
-    ~Restore() { e.StartFromNew(f); }
-  } restore{e, formFactor};
-  if (e.CurrentFormFactor() != formFactor) e.StartFromNew(formFactor);
+    ~Restore() { e.StartFromNew(); }
+  } restore{e};
 
   e.Doc().Load(path);
   std::string error;
@@ -230,7 +227,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   // What was saved loads and saves to itself.
-  e.StartFromNew(formFactor);
+  e.StartFromNew();
   e.Doc().Load(path);
   Check(e.Doc().Write(path, zefr::WriteMode::Save, &error));
   Check(Slurp(path) == saved);
