@@ -175,8 +175,10 @@ TEST(Reader, IndexAnswersAsAScanDoes) {
   const std::string pieces[] = {"[S]", "[s ]", "[T]", "[ S ; x]", "\"[S]\"", "K=1", "k = 2 ", "K", "K=;c", "=v",
                           ";K=3", "\"K\"=4", "K=\"a;b\"", "K=\"x\"y\"", "  [T]=1", "\t", "", "[", "]", "K\t=\t\"\"",
                           "K=5\r", "\rK=6", "L=7", "\"", "[\"T\"]", "K=" + std::string(79, 'q'),
-                          "K=" + std::string(80, 'q'), std::string(300, ' ') + "[S]", std::string(600, 'K')};
-  const char* sections[] = {"S", "s", "T", "U", " S "};
+                          "K=" + std::string(80, 'q'), std::string(300, ' ') + "[S]", std::string(600, 'K'),
+                          "K\"=\"=8", "K;=9", " \" [T]\"", "[\"S\" ]", "\"\"K=10", "[sS]", "[S\"=1",
+                          std::string(254, 'k') + "K=11", std::string(260, ' ') + "\"[T]"};
+  const char* sections[] = {"S", "s", "T", "U", " S ", "Ss", "\"S\""};
   const char* keys[] = {"K", "k", "L", "\"K\""};
   unsigned seed = 12345;
   auto next = [&] { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7FFF; };

@@ -7,12 +7,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <random>
 
 #include "test_support.h"
+#include "unprivileged.h"
 
 namespace zefr::test {
 namespace {
@@ -197,12 +199,46 @@ TEST_F(ProgramTest, IniOpenFailures) {
 }
 
 TEST_F(ProgramTest, UnreadableFile) {
-  if (::geteuid() == 0) GTEST_SKIP() << "root reads any file";
-  Put("locked.ini", FullConfig().Text());
-  fs::permissions(dir_ / "locked.ini", fs::perms::none);
-  Spawned s = Exec({"locked.ini"});
-  EXPECT_EQ(s.exitCode, 1);
-  EXPECT_EQ(s.out, std::string(kBanner) + "Unable to open INI file \"locked.ini\", cond = \"Permission denied\"!!\n\n");
+  RunAsOrdinaryUser(dir_, [&] {
+    Put("locked.ini", FullConfig().Text());
+    fs::permissions(dir_ / "locked.ini", fs::perms::none);
+    Spawned s = Exec({"locked.ini"});
+    EXPECT_EQ(s.exitCode, 1);
+    EXPECT_EQ(s.out, std::string(kBanner) + "Unable to open INI file \"locked.ini\", cond = \"Permission denied\"!!\n\n");
+  });
+}
+
+// Without write rights on the old payload file or on its folder the write is
+// refused with the reason, and nothing there changes.
+TEST_F(ProgramTest, PayloadWithoutWriteRights) {
+  RunAsOrdinaryUser(dir_, [&] {
+    Put("cfg.ini", FullConfig().Text());
+    Put("old.bin", "old");
+    fs::permissions(dir_ / "old.bin", fs::perms::owner_read);
+    fs::create_directory(dir_ / "shut");
+    fs::permissions(dir_ / "shut", fs::perms::owner_read | fs::perms::owner_exec);
+    struct Case {
+      std::vector<std::string> args;
+      std::string input;
+    };
+    const Case cases[] = {
+        {{"cfg.ini", "-o", "old.bin"}, ""},
+        {{"cfg.ini", "-w", "old.bin"}, "y\n"},
+        {{"cfg.ini", "-o", "shut/new.bin"}, ""},
+    };
+    for (const Case& c : cases) {
+      Spawned s = Exec(c.args, c.input);
+      EXPECT_EQ(s.exitCode, 1) << c.args[2];
+      EXPECT_TRUE(EndsWith(s.out, "Unable to open Payload file \"" + c.args[2] + "\", cond = \"Permission denied\"!!\n\n"))
+          << s.out;
+    }
+    EXPECT_EQ(Slurp(dir_ / "old.bin"), "old");
+    EXPECT_TRUE(fs::is_empty(dir_ / "shut"));
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir_)) names.push_back(e.path().filename());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{".stderr", ".stdin", "cfg.ini", "old.bin", "shut"}));
+  });
 }
 
 TEST_F(ProgramTest, DeliverModeWithoutSubsystem) {

@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "unprivileged.h"
+
 namespace zefr {
 namespace {
 
@@ -210,14 +212,15 @@ TEST_F(IniFileTest, FullDiskKeepsTheOldFile) {
 }
 
 TEST_F(IniFileTest, ReadOnlyFileIsNotReplaced) {
-  if (::geteuid() == 0) GTEST_SKIP() << "root may write any file";
-  std::string path = PathOf("cfg.ini");
-  Put(path, "[S]\nA=1\n");
-  ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
-  IniFile ini(path);
-  EXPECT_FALSE(ini.Write("S", "A", "2"));
-  EXPECT_EQ(ini.Error(), "Cannot write \"" + path + "\": Permission denied");
-  EXPECT_EQ(Get(path), "[S]\nA=1\n");
+  test::RunAsOrdinaryUser(dir_, [&] {
+    std::string path = PathOf("cfg.ini");
+    Put(path, "[S]\nA=1\n");
+    ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+    IniFile ini(path);
+    EXPECT_FALSE(ini.Write("S", "A", "2"));
+    EXPECT_EQ(ini.Error(), "Cannot write \"" + path + "\": Permission denied");
+    EXPECT_EQ(Get(path), "[S]\nA=1\n");
+  });
 }
 
 TEST_F(IniFileTest, LineBreakInAValueIsRefused) {

@@ -76,17 +76,32 @@ void MemoryRow::Select(int position) { selected_ = position >= 0 && position < C
 
 std::string MemoryRow::SelectedText() const { return ItemText(selected_); }
 
+MemoryRows& MemoryRows::operator=(const MemoryRows& other) {
+  if (this == &other) return *this;
+  rows_.resize(other.rows_.size());
+  for (std::size_t i = 0; i < rows_.size(); ++i) {
+    if (!other.rows_[i])
+      rows_[i].reset();
+    else if (rows_[i])
+      *rows_[i] = *other.rows_[i];
+    else
+      rows_[i] = std::make_unique<MemoryRow>(*other.rows_[i]);
+  }
+  return *this;
+}
+
 ParamRow* MemoryRows::Row(ParameterId id) { return Find(id); }
 
 MemoryRow* MemoryRows::Find(ParameterId id) {
-  const auto it = rows_.find(id);
-  return it == rows_.end() ? nullptr : it->second.get();
+  return id >= 0 && static_cast<std::size_t>(id) < rows_.size() ? rows_[static_cast<std::size_t>(id)].get() : nullptr;
 }
 
 MemoryRow* MemoryRows::Create(const ParameterDescriptor& descriptor) {
   const auto kind = RowKindOf(descriptor.attributes);
-  if (!kind) return nullptr;
-  auto& slot = rows_[descriptor.id];
+  if (!kind || descriptor.id < 0) return nullptr;
+  const auto at = static_cast<std::size_t>(descriptor.id);
+  if (rows_.size() <= at) rows_.resize(at + 1);
+  auto& slot = rows_[at];
   if (!slot)
     slot = std::make_unique<MemoryRow>(*kind, descriptor.Type() == attr::kEntityReference);
   return slot.get();

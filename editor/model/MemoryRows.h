@@ -2,7 +2,6 @@
 
 // Rows held in memory: the model without a window.
 
-#include <map>
 #include <optional>
 #include <memory>
 #include <string>
@@ -61,6 +60,12 @@ class MemoryRow : public ParamRow {
 
 class MemoryRows : public RowSource {
  public:
+  MemoryRows() = default;
+  // Deep copies. Assigning the rows of the same schema keeps every row where
+  // it is, so a model can be put back to a saved state under a live document.
+  MemoryRows(const MemoryRows& other) { *this = other; }
+  MemoryRows& operator=(const MemoryRows& other);
+
   ParamRow* Row(ParameterId id) override;
   // A row of the kind the parameter's type asks for; nullptr for types
   // without a row.
@@ -68,7 +73,8 @@ class MemoryRows : public RowSource {
   MemoryRow* Find(ParameterId id);
 
  private:
-  std::map<ParameterId, std::unique_ptr<MemoryRow>> rows_;
+  // By id: the model asks for rows far more often than it makes them.
+  std::vector<std::unique_ptr<MemoryRow>> rows_;
 };
 
 // The row kind of a value type, or nothing for types without a row.

@@ -211,6 +211,37 @@ TEST(ProfileTextTest, EditsTouchOnlyTheirLines) {
   }
 }
 
+// Lines added and removed move the sections after them: an edited text must
+// read exactly as its own bytes read afresh.
+TEST(ProfileTextTest, EditedTextReadsAsItsBytes) {
+  const Edit edits[] = {
+      {Edit::kWrite, "New", "A", "1"},        // appends a section
+      {Edit::kWrite, "alpha", "Fresh", "2"},  // a line inside the first [Alpha]
+      {Edit::kWrite, "NEW", "B", "3"},        // the appended section, in another case
+      {Edit::kRemove, "Alpha", "Key1", ""},   // a line before later sections goes
+      {Edit::kWrite, "Last", "More", "4"},    // after a last line without a line feed
+      {Edit::kRemove, "beta", "Other", ""},
+      {Edit::kWrite, "Spaced", "T", "5"},
+      {Edit::kWrite, "Open", "P", "6"},
+      {Edit::kWrite, "Beta", "Other", "7"},
+  };
+  const char* sections[] = {"Alpha", "beta", "New", "Spaced", "Open", "Last", "Missing"};
+  const char* keys[] = {"Key1", "Key2", "Fresh", "Later", "Other", "A", "B", "More", "S", "T", "O", "P", "Tail"};
+  ProfileText text(kSample);
+  for (const Edit& e : edits) {
+    if (e.op == Edit::kWrite)
+      ASSERT_TRUE(text.Write(e.section, e.key, e.value));
+    else
+      ASSERT_TRUE(text.Remove(e.section, e.key));
+    const ProfileText fresh(text.Bytes());
+    std::vector<const char*> asked{e.section};  // the edited section first
+    asked.insert(asked.end(), std::begin(sections), std::end(sections));
+    for (const char* s : asked)
+      for (const char* k : keys)
+        EXPECT_EQ(text.Read(s, k), fresh.Read(s, k)) << "after " << e.section << "/" << e.key << ": " << s << "/" << k;
+  }
+}
+
 TEST(ProfileTextTest, RefusedEntriesSayWhy) {
   EXPECT_EQ(ProfileText::ValidEntry("S", "A", "x ; y \"z\""), "");
   EXPECT_NE(ProfileText::ValidEntry("S", "A", "x\ny"), "");

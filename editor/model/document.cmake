@@ -12,7 +12,8 @@ target_link_libraries(zefr_document PUBLIC zefr_schema zefr_inifile)
 
 add_executable(zefr_document_test
   CheckRun_test.cpp
-  ConfigurationDocument_test.cpp)
+  ConfigurationDocument_test.cpp
+  MemoryRows_test.cpp)
 target_link_libraries(zefr_document_test PRIVATE zefr_document GTest::gtest_main)
 target_compile_definitions(zefr_document_test PRIVATE
   ZEFR_RES_DIR="${PROJECT_SOURCE_DIR}/editor/res")

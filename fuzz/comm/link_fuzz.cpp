@@ -37,8 +37,14 @@ class Script {
     return *p_++;
   }
   std::uint16_t U16() { return static_cast<std::uint16_t>(U8() | (U8() << 8)); }
+  // A reply may be tens of kilobytes: copied, not read byte by byte.
   void Fill(std::uint8_t* out, std::size_t n) {
-    for (std::size_t i = 0; i < n; ++i) out[i] = U8();
+    if (n == 0) return;
+    const std::size_t from = std::min(n, left_);
+    std::memcpy(out, p_, from);
+    std::memset(out + from, 0, n - from);
+    p_ += from;
+    left_ -= from;
   }
 
  private:

@@ -21,8 +21,16 @@ void Check(bool ok) {
   if (!ok) std::abort();
 }
 
-bool Compile(const std::string& text, zefr::PayloadImage& image, std::string* console) {
-  zefr::ProfileReader reader(zefr::MemoryLoader({{"fuzz.ini", text}}));
+// A reader of "fuzz.ini" holding text, without copies of a file table.
+zefr::ProfileReader ReaderOf(std::string_view text) {
+  return zefr::ProfileReader([text](const std::string& name, std::string& content) {
+    if (name != "fuzz.ini") return false;
+    content.assign(text);
+    return true;
+  });
+}
+
+bool Compile(zefr::ProfileReader& reader, zefr::PayloadImage& image, std::string* console) {
   zefr::CaptureConsole out;
   const bool ok = zefr::ParseConfiguration("fuzz.ini", reader, out, image);
   *console = out.Text();
@@ -32,22 +40,24 @@ bool Compile(const std::string& text, zefr::PayloadImage& image, std::string* co
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string text(reinterpret_cast<const char*>(data), size);
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  // The lookup and the compile share the reader, which parses the file once;
+  // a lookup changes nothing the compile reads.
+  zefr::ProfileReader reader = ReaderOf(text);
 
   // A lookup named by the input's first line: "section|key".
   {
-    const std::string first = text.substr(0, text.find('\n'));
+    const std::string_view first = text.substr(0, text.find('\n'));
     const std::size_t bar = first.find('|');
-    zefr::ProfileReader reader(zefr::MemoryLoader({{"any.ini", text}}));
     std::string value;
-    if (reader.GetProfileValue("any.ini", std::string_view(first).substr(0, bar),
-                               bar == std::string::npos ? "" : std::string_view(first).substr(bar + 1), value))
+    if (reader.GetProfileValue("fuzz.ini", first.substr(0, bar),
+                               bar == std::string_view::npos ? "" : first.substr(bar + 1), value))
       Check(value.size() < zefr::kValueCapacity);
   }
 
   zefr::PayloadImage image;
   std::string console;
-  const bool ok = Compile(text, image, &console);
+  const bool ok = Compile(reader, image, &console);
   // A failed parse always says why.
   Check(ok || console.find("  ERROR: ") != std::string::npos);
   if (!ok) return 0;
@@ -61,7 +71,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const auto& f : zefrdump::CheckPayload(decoded)) findings.push_back(f);
   if (!findings.empty()) return 0;  // e.g. a weighting for a disabled response
   zefr::PayloadImage again;
-  Check(Compile(zefrdump::PrintIni(decoded, "fuzz.bin"), again, &console));
+  const std::string printed = zefrdump::PrintIni(decoded, "fuzz.bin");
+  zefr::ProfileReader printedReader = ReaderOf(printed);
+  Check(Compile(printedReader, again, &console));
   Check(again.bytes == image.bytes);
   return 0;
 }

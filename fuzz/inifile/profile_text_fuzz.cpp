@@ -48,12 +48,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!zefr::ProfileText::ValidEntry(s, k, value).empty()) continue;
     zefr::ProfileText edited(bytes);
     Check(edited.Write(s, k, value));
-    zefr::ProfileText reread(edited.Bytes());
-    Check(reread.Bytes() == edited.Bytes());
+    const std::string written = edited.Bytes();
+    const zefr::ProfileText reread(written);
+    Check(reread.Bytes() == written);
     Check(reread.Read(s, k) == ReadBack(value));
     edited.Remove(s, k);
-    zefr::ProfileText removed(edited.Bytes());
-    Check(removed.Bytes() == edited.Bytes());
+    const std::string removed = edited.Bytes();
+    Check(zefr::ProfileText(removed).Bytes() == removed);
   }
   return 0;
 }
