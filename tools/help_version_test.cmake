@@ -18,9 +18,9 @@ string(REPLACE "." "\\." version_regex "${VERSION}")
 # The first line names the program, the package and the version, and nothing follows on it.
 run_option(--version "^${NAME} \\(Zefr\\) ${version_regex}\n")
 # The usage line first, then the options, --help and --version among them.
-run_option(--help "^Use(age)?: ${NAME} ")
+run_option(--help "^Us(e|age): ${NAME} ")
 foreach(option --help --version)
-  if(NOT last_out MATCHES "\n  ${option} ")
+  if(NOT last_out MATCHES "\n[ ]*(-[A-Za-z], )?${option}[ ,]")
     message(FATAL_ERROR "${NAME} --help does not list ${option}")
   endif()
 endforeach()

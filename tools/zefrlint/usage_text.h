@@ -6,6 +6,9 @@ namespace zefr::lint {
 inline constexpr const char* kUsage = "Usage: zefrlint [-q] FILE.ini...\n";
 
 inline constexpr const char* kHelp =
+    "Usage: zefrlint [-q | --quiet] [--] FILE.ini...\n"
+    "       zefrlint --help | --version\n"
+    "\n"
     "NAME\n"
     "    zefrlint - check Zefr configuration files as zefrcfg would compile them\n"
     "\n"
