@@ -17,11 +17,13 @@ namespace {
 // The largest INI text read, as the compiler bounds it: CR LF counts as one.
 constexpr std::size_t kMaxTextBytes = 1048576;
 
-std::string Failure(const char* what, const std::string& path, int err) {
-  std::string why = err == EINVAL ? "not a regular file"
-                    : err == EFBIG ? "larger than " + std::to_string(kMaxTextBytes) + " bytes"
-                                   : std::strerror(err);
-  return std::string(what) + " \"" + path + "\": " + why;
+// A read refuses a larger text with EFBIG; a write gets it from a file-size
+// limit, which the system's own words describe.
+std::string Failure(bool reading, const std::string& path, int err) {
+  std::string why = err == EINVAL               ? "not a regular file"
+                    : reading && err == EFBIG ? "larger than " + std::to_string(kMaxTextBytes) + " bytes"
+                                              : std::strerror(err);
+  return std::string(reading ? "Cannot read" : "Cannot write") + " \"" + path + "\": " + why;
 }
 
 // 0 on success, else the errno of the failure. A missing file reads empty;
@@ -68,7 +70,7 @@ bool PrivateProfile::Open(std::string* error) {
   int err = ReadWholeFile(impl_->path, &bytes);
   if (err != 0) {
     impl_->text = ProfileText();
-    impl_->unreadable = Failure("Cannot read", impl_->path, err);
+    impl_->unreadable = Failure(true, impl_->path, err);
     if (error) *error = impl_->unreadable;
     return false;
   }
@@ -106,7 +108,7 @@ bool PrivateProfile::Commit(std::string* error) {
   if (!impl_->text.Modified()) return true;
   int err = ReplaceFile(impl_->path, impl_->text.Bytes());
   if (err != 0) {
-    if (error) *error = Failure("Cannot write", impl_->path, err);
+    if (error) *error = Failure(false, impl_->path, err);
     return false;
   }
   impl_->text.ClearModified();
