@@ -22,6 +22,7 @@ include(GoogleTest)
 set(CMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE PRE_TEST)
 
 include(cmake/ZefrSubdirs.cmake)
+add_subdirectory(fileio)
 add_subdirectory(comm)
 add_subdirectory(compiler)
 add_subdirectory(windows)

@@ -4,7 +4,7 @@
 
 #include "ConfigurationDocument.h"
 #include "MemoryRows.h"
-#include "file_read.h"
+#include "file_system.h"
 
 namespace zefr {
 
@@ -47,7 +47,7 @@ std::optional<CheckOptions> ParseCheckArguments(const std::vector<std::string>& 
 int RunCheck(const CheckOptions& options, std::ostream& out, std::ostream& err) {
   // Without blocking on a FIFO; the load below says why a file cannot be read.
   int why = 0;
-  if (!files::OpensForReading(options.file, false, why)) {
+  if (!files::Disk().OpensForReading(options.file, false, why)) {
     err << "zefrct_gui: cannot read \"" << options.file << "\"\n";
     return 2;
   }
