@@ -227,6 +227,8 @@ TEST_F(RunTest, WholeWriteRunOutput) {
   ASSERT_NE(bytes, nullptr);
   ASSERT_EQ(bytes->size(), 1984u);
   EXPECT_EQ(bytes->substr(0, 8), std::string("\x52\x46\x45\x5A\x01\x00\xC0\x07", 8));
+  // The file parsed is the file read, once.
+  EXPECT_EQ(files_.Reads("my.ini"), 1);
 }
 
 TEST_F(RunTest, ParseErrorWritesNothing) {
