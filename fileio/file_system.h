@@ -26,11 +26,11 @@ class FileSystem {
   virtual ~FileSystem() = default;
 
   // Reads the file at path whole into content. A file longer than limit
-  // fails with EFBIG, content then holding its first limit + 1 bytes. A
-  // directory fails with EISDIR. POSIX reads regular files only (EINVAL, as a
-  // FIFO or a device would block or never end) and reads a file that changed
-  // meanwhile again (EAGAIN when it never held still); Windows reads any
-  // file but a directory.
+  // fails with EFBIG, content then holding its first limit + 1 bytes. POSIX
+  // reads regular files only (EISDIR for a directory, EINVAL for the rest,
+  // as a FIFO or a device would block or never end) and reads a file that
+  // changed meanwhile again (EAGAIN when it never held still). Windows reads
+  // any file its open takes, which refuses a directory (EACCES).
   virtual bool Read(const std::string& path, std::size_t limit, std::string& content, int& error) = 0;
 
   // Whether path opens for reading, without reading and without blocking on
@@ -39,7 +39,9 @@ class FileSystem {
   virtual bool OpensForReading(const std::string& path, bool regularOnly, int& error) = 0;
 
   // Opens what a write to path would reach, to be replaced whole; null with
-  // an errno value when it cannot be (EISDIR for a directory).
+  // an errno value when it cannot be (a directory: EISDIR, on Windows
+  // EACCES). Devices are written in place. POSIX keeps the file's owner,
+  // mode and links (file_replace.h); Windows refuses a read-only file.
   virtual std::unique_ptr<Replacement> StartReplace(const std::string& path, int& error) = 0;
 
   // StartReplace and Commit in one call.

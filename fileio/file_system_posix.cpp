@@ -1,8 +1,9 @@
 // The file seam on POSIX: the bounded, torn-read-safe read of file_read.h and
 // the whole-file replace of file_replace.h.
+#include "file_system.h"
+
 #include "file_read.h"
 #include "file_replace.h"
-#include "file_system.h"
 
 namespace zefr::files {
 

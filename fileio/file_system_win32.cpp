@@ -2,6 +2,8 @@
 // turn every 0x0A into two bytes, a text-mode read would change what it reads.
 // A replacement is written beside the old file and moved over it with
 // MoveFileExA once complete.
+#include "file_system.h"
+
 #include <windows.h>
 
 #include <cerrno>
@@ -10,8 +12,6 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-
-#include "file_system.h"
 
 namespace zefr::files {
 
