@@ -16,7 +16,7 @@ namespace zefr::files {
 // content holding the first limit + 1 bytes. midRead, for tests, runs after
 // each first pass over the file.
 bool ReadRegularFile(const std::string& path, std::size_t limit, std::string& content, int& error,
-                           const std::function<void()>& midRead = {});
+                     const std::function<void()>& midRead = {});
 
 // Whether path opens for reading, without blocking on a FIFO or a device and
 // without reading. With regularOnly, only a regular file passes; otherwise

@@ -1,6 +1,7 @@
 #pragma once
-// Replacing a file whole on POSIX, so that readers see the old file or the new one and
-// never a torn mix, and nothing about the file changes but its bytes:
+// Replacing a file whole on POSIX, so that readers see the old file or the
+// new one and never a torn mix, and nothing about the file changes but its
+// bytes:
 // - the new bytes go to an unnamed file beside the old one, linked in and
 //   renamed over it only when complete; a killed run leaves nothing behind
 //   (a recognisable ".NAME.zefr-*" name only where unnamed files are not
