@@ -21,7 +21,7 @@ include(GoogleTest)
 # Test programs are listed when the tests run, so a build needs no Wine.
 set(CMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE PRE_TEST)
 
-include(cmake/ZefrSubdirs.cmake)
+add_subdirectory(fileio)
 add_subdirectory(comm)
 add_subdirectory(format)
 add_subdirectory(compiler)

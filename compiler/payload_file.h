@@ -1,27 +1,23 @@
 #pragma once
-// The payload file: the 1984 image bytes and nothing else. A new file is
-// written beside the old one and renamed over it only when complete, so a
-// failed write never costs the payload that was there before (on POSIX with
-// the shared whole-file replace, which also keeps owner, mode and links).
+// The payload file: the 1984 image bytes and nothing else, replaced whole
+// through the file seam, so a failed write never costs the payload that was
+// there before.
 
+#include <memory>
 #include <string>
-#include <sys/types.h>
 
+#include "file_system.h"
 #include "payload_image.h"
-
-#ifndef _WIN32
-#include "file_replace.h"
-#endif
 
 namespace zefr {
 
+// Whether something is at path that a read could open (the overwrite
+// question), without blocking on a FIFO or a device.
+bool PayloadFileExists(files::FileSystem& files, const std::string& path);
+
 class PayloadFileWriter {
  public:
-  using WriteFn = ssize_t (*)(int fd, const void* data, size_t size);
-  explicit PayloadFileWriter(WriteFn write = nullptr);
-  ~PayloadFileWriter();
-  PayloadFileWriter(const PayloadFileWriter&) = delete;
-  PayloadFileWriter& operator=(const PayloadFileWriter&) = delete;
+  explicit PayloadFileWriter(files::FileSystem& files) : files_(files) {}
 
   // Prepares writing to path; false with an errno value when it cannot be opened.
   bool Open(const std::string& path, int& error);
@@ -29,17 +25,8 @@ class PayloadFileWriter {
   bool Write(const PayloadImage& image, int& error);
 
  private:
-#ifdef _WIN32
-  void Discard();
-
-  WriteFn write_;
-  int fd_ = -1;
-  bool direct_ = false;  // devices and other non-regular files are written in place
-  std::string target_;
-  std::string temp_;
-#else
-  files::FileReplacer replacer_;
-#endif
+  files::FileSystem& files_;
+  std::unique_ptr<files::Replacement> replacement_;
 };
 
 }  // namespace zefr

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "file_system.h"
+
 namespace zefr {
 
 // The file names the INI reader tries, in order, for the INI path the command
@@ -14,15 +16,11 @@ std::vector<std::string> ProfileFileNames(const std::string& iniPath);
 // Whether two cached profile file names denote the same file.
 bool SameProfileFileName(const std::string& a, const std::string& b);
 
-// Reads an INI file whole; false with an errno value. Reading may stop once
-// the content is over twice the reader's size limit, since no file that large
-// fits the limit after its line endings are converted. Only regular files are
-// read (a FIFO or a device would block or never end), and a file that changes
-// while it is read is read again.
-bool ReadIniFile(const std::string& path, std::string& content, int& error);
-
-// Whether something is at the payload path that a read could open (the
-// overwrite question), without blocking on a FIFO or a device.
-bool PayloadFileExists(const std::string& path);
+// Reads an INI file whole, as the platform's text-mode read gives it; false
+// with an errno value. Reading may stop once the content is far over the
+// reader's size limit, since no file that large fits the limit after its line
+// endings are converted.
+bool ReadIniFile(const std::string& path, std::string& content, int& error,
+                 files::FileSystem& files = files::Disk());
 
 }  // namespace zefr

@@ -1,6 +1,7 @@
 #include "platform.h"
 
-#include "file_read.h"
+#include <cerrno>
+
 #include "ini_reader.h"
 
 namespace zefr {
@@ -11,14 +12,9 @@ std::vector<std::string> ProfileFileNames(const std::string& iniPath) { return {
 
 bool SameProfileFileName(const std::string& a, const std::string& b) { return a == b; }
 
-bool ReadIniFile(const std::string& path, std::string& content, int& error) {
+bool ReadIniFile(const std::string& path, std::string& content, int& error, files::FileSystem& files) {
   // Too large still reads: the reader then treats the file as empty.
-  return files::ReadRegularFile(path, 2 * kProfileMaxBytes + 1, content, error) != files::ReadResult::kFailed;
-}
-
-bool PayloadFileExists(const std::string& path) {
-  int ignored = 0;
-  return files::OpensForReading(path, false, ignored);
+  return files.Read(path, 2 * kProfileMaxBytes + 1, content, error) || error == EFBIG;
 }
 
 }  // namespace zefr

@@ -3,8 +3,6 @@
 
 #include <cctype>
 #include <cerrno>
-#include <cstdio>
-#include <sys/stat.h>
 
 #include "ini_reader.h"
 
@@ -22,38 +20,13 @@ bool SameProfileFileName(const std::string& a, const std::string& b) {
   return true;
 }
 
-bool ReadIniFile(const std::string& path, std::string& content, int& error) {
-  content.clear();
-  std::FILE* f = std::fopen(path.c_str(), "r");
-  if (!f) {
-    error = errno;
-    return false;
-  }
-  struct stat st {};
-  if (::fstat(fileno(f), &st) == 0 && (st.st_mode & S_IFMT) == S_IFDIR) {
-    std::fclose(f);
-    error = EISDIR;
-    return false;
-  }
-  char buf[32768];
-  bool ok = true;
-  while (content.size() <= 2 * kProfileMaxBytes + 1) {
-    size_t n = std::fread(buf, 1, sizeof buf, f);
-    content.append(buf, n);
-    if (n < sizeof buf) {
-      ok = !std::ferror(f);
-      if (!ok) error = EIO;
-      break;
-    }
-  }
-  std::fclose(f);
-  return ok;
-}
-
-bool PayloadFileExists(const std::string& path) {
-  std::FILE* f = std::fopen(path.c_str(), "r");
-  if (!f) return false;
-  std::fclose(f);
+bool ReadIniFile(const std::string& path, std::string& content, int& error, files::FileSystem& files) {
+  // As a text-mode read gives it: Ctrl-Z ends the file, CR LF reads as LF.
+  // The reader converts CR LF once more, so three bytes read may become one:
+  // past three times its limit a file is too large whatever it holds.
+  if (!files.Read(path, 3 * kProfileMaxBytes + 2, content, error) && error != EFBIG) return false;
+  if (std::size_t end = content.find('\x1A'); end != std::string::npos) content.resize(end);
+  content = TextModeContent(std::move(content));
   return true;
 }
 

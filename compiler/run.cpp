@@ -1,11 +1,12 @@
 #include "run.h"
 
 #include <cctype>
-#include <cerrno>
 #include <cstring>
 
 #include "delivery.h"
+#include "ini_reader.h"
 #include "parse_driver.h"
+#include "payload_file.h"
 #include "platform.h"
 
 namespace zefr {
@@ -108,10 +109,11 @@ bool ConfirmOverwrite(const std::string& path, Console& out, std::istream& in) {
 }
 
 // Serves the content already read for the INI path itself, so the file
-// parsed is the file the open test read; other names go to the disk.
-FileLoader ServeRead(const std::string& iniPath, std::string content) {
-  return [iniPath, content = std::move(content)](const std::string& name, std::string& out) {
-    if (name != iniPath) return LoadFileFromDisk(name, out);
+// parsed is the file the open test read; other names are read from fs.
+FileLoader ServeRead(const std::string& iniPath, std::string content, files::FileSystem& fs) {
+  return [iniPath, content = std::move(content), &fs](const std::string& name, std::string& out) {
+    int ignored = 0;
+    if (name != iniPath) return ReadIniFile(name, out, ignored, fs);
     out = content;
     return true;
   };
@@ -155,11 +157,10 @@ int RunZefrCfg(const std::vector<std::string>& args, Console& out, std::istream&
   }
   if (o.iniPath.empty()) o.iniPath = "zefrcfg.ini";
 
+  files::FileSystem& fs = hooks.files ? *hooks.files : files::Disk();
   int error = 0;
   std::string content;
-  const bool opens = hooks.loader ? (hooks.loader(o.iniPath, content) || ((error = ENOENT), false))
-                                  : ReadIniFile(o.iniPath, content, error);
-  if (!opens) {
+  if (!ReadIniFile(o.iniPath, content, error, fs)) {
     out.Format("Unable to open INI file \"%s\", cond = \"%s\"!!\n\n", o.iniPath.c_str(), std::strerror(error));
     return 1;
   }
@@ -167,7 +168,7 @@ int RunZefrCfg(const std::vector<std::string>& args, Console& out, std::istream&
   out.Format("Parsing INI file \"%s\"...\n", o.iniPath.c_str());
   PayloadImage local;
   PayloadImage& image = hooks.image ? *hooks.image : local;
-  ProfileReader reader(hooks.loader ? hooks.loader : ServeRead(o.iniPath, std::move(content)));
+  ProfileReader reader(ServeRead(o.iniPath, std::move(content), fs));
   if (!ParseConfiguration(o.iniPath, reader, out, image)) {
     out.Line("Terminating Program due to INI file errors\n");
     return 1;
@@ -177,9 +178,9 @@ int RunZefrCfg(const std::vector<std::string>& args, Console& out, std::istream&
   if (!o.write) return (hooks.deliver ? hooks.deliver : DeliverPayload)(image, out) ? 0 : 1;
 
   if (o.payloadPath.empty()) o.payloadPath = "zefrcfg.bin";
-  if (!o.overwrite && PayloadFileExists(o.payloadPath) && !ConfirmOverwrite(o.payloadPath, out, in)) return 0;
+  if (!o.overwrite && PayloadFileExists(fs, o.payloadPath) && !ConfirmOverwrite(o.payloadPath, out, in)) return 0;
 
-  PayloadFileWriter writer(hooks.write);
+  PayloadFileWriter writer(fs);
   if (!writer.Open(o.payloadPath, error)) {
     out.Format("Unable to open Payload file \"%s\", cond = \"%s\"!!\n\n", o.payloadPath.c_str(),
                std::strerror(error));

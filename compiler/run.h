@@ -6,8 +6,7 @@
 #include <vector>
 
 #include "console.h"
-#include "ini_reader.h"
-#include "payload_file.h"
+#include "file_system.h"
 #include "payload_image.h"
 
 namespace zefr {
@@ -17,10 +16,9 @@ inline constexpr std::size_t kPayloadPathMax = 132;
 
 // What the run may be given instead of the real thing, for tests and benchmarks.
 struct RunHooks {
-  FileLoader loader;                                        // INI reader's file access; disk when empty
+  files::FileSystem* files = nullptr;                        // the INI and payload files; disk when null
   bool (*deliver)(const PayloadImage&, Console&) = nullptr;  // DeliverPayload when null
-  PayloadFileWriter::WriteFn write = nullptr;               // ::write when null
-  PayloadImage* image = nullptr;                            // receives the finished image
+  PayloadImage* image = nullptr;                             // receives the finished image
 };
 
 // Runs the compiler; args exclude the program name. Returns the exit code.

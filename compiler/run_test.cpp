@@ -9,6 +9,7 @@
 #include <sstream>
 #include <unistd.h>
 
+#include "memory_file_system.h"
 #include "test_support.h"
 
 namespace zefr::test {
@@ -18,16 +19,43 @@ namespace fs = std::filesystem;
 
 const char kUsageOut[] = "Use: zefrcfg [INI-Path] [{-w|-o} [Payload-Path]]\n\n";
 
-std::string ReadFile(const fs::path& p) {
-  std::ifstream f(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(f), {});
-}
-
 void WriteFile(const fs::path& p, const std::string& s) { std::ofstream(p, std::ios::binary) << s; }
 
-// Each test runs in a scratch directory, as the defaults name files in the
-// current directory.
+// Runs with the INI and payload files in memory.
 class RunTest : public testing::Test {
+ protected:
+  RunTest() {
+    const std::string full = FullConfig().Text();
+    for (const char* name : {"zefrcfg.ini", "my.ini", "MY.Ini", "-w"}) files_.Add(name, full);
+  }
+
+  int Run(std::vector<std::string> args, const std::string& input = "") {
+    CaptureConsole console;
+    std::istringstream in(input);
+    RunHooks hooks;
+    hooks.files = &files_;
+    hooks.deliver = [](const PayloadImage&, Console& out) {
+      out.Line("<delivered>");
+      return true;
+    };
+    int rc = RunZefrCfg(args, console, in, hooks);
+    out_ = AfterBanner(console.Text());
+    return rc;
+  }
+
+  // The size of a file in memory; -1 when there is none.
+  long SizeOf(const std::string& name) const {
+    const std::string* file = files_.Find(name);
+    return file ? static_cast<long>(file->size()) : -1;
+  }
+
+  files::MemoryFileSystem files_;
+  std::string out_;
+};
+
+// Runs on the disk, in a scratch directory as the current one, for what the
+// kernel decides: directories, links, modes, devices.
+class RunOnDiskTest : public testing::Test {
  protected:
   void SetUp() override {
     char tmpl[] = "/tmp/zefrcfg_run_XXXXXX";
@@ -35,25 +63,17 @@ class RunTest : public testing::Test {
     dir_ = tmpl;
     old_ = fs::current_path();
     fs::current_path(dir_);
+    WriteFile("my.ini", FullConfig().Text());
   }
   void TearDown() override {
     fs::current_path(old_);
     fs::remove_all(dir_);
   }
 
-  int Run(std::vector<std::string> args, const std::string& input = "",
-          PayloadFileWriter::WriteFn write = nullptr) {
+  int Run(std::vector<std::string> args, const std::string& input = "") {
     CaptureConsole console;
     std::istringstream in(input);
-    RunHooks hooks;
-    const std::string full = FullConfig().Text();
-    hooks.loader = MemoryLoader({{"zefrcfg.ini", full}, {"my.ini", full}, {"MY.Ini", full}, {"-w", full}});
-    hooks.deliver = [](const PayloadImage&, Console& out) {
-      out.Line("<delivered>");
-      return true;
-    };
-    hooks.write = write;
-    int rc = RunZefrCfg(args, console, in, hooks);
+    int rc = RunZefrCfg(args, console, in);
     out_ = AfterBanner(console.Text());
     return rc;
   }
@@ -79,7 +99,7 @@ class ArgumentTest : public RunTest, public testing::WithParamInterface<ArgCase>
 
 TEST_P(ArgumentTest, SelectsFilesAndMode) {
   const ArgCase& c = GetParam();
-  if (c.payload) WriteFile(c.payload, "old");
+  if (c.payload) files_.Add(c.payload, "old");
   const int rc = Run(c.args, "y\n");
   const std::string parsing = c.ini ? std::string("Parsing INI file \"") + c.ini + "\"...\n" : "";
   switch (c.mode) {
@@ -99,7 +119,7 @@ TEST_P(ArgumentTest, SelectsFilesAndMode) {
       EXPECT_EQ(rc, 0);
       EXPECT_EQ(out_.rfind(parsing, 0), 0u) << out_;
       EXPECT_NE(out_.find("Parsing Successful.\n<delivered>\n"), std::string::npos);
-      EXPECT_FALSE(fs::exists("zefrcfg.bin"));
+      EXPECT_EQ(files_.Find("zefrcfg.bin"), nullptr);
       return;
     case Mode::kPrompt:
     case Mode::kOverwrite: {
@@ -110,7 +130,7 @@ TEST_P(ArgumentTest, SelectsFilesAndMode) {
                                "\"...\nWrite Complete.\n\n";
       EXPECT_EQ(out_.substr(out_.size() - std::min(out_.size(), tail.size())), tail);
       EXPECT_NE(out_.find("Parsing Successful.\n" + tail), std::string::npos);
-      EXPECT_EQ(fs::file_size(c.payload), 1984u);
+      EXPECT_EQ(SizeOf(c.payload), 1984);
       return;
     }
   }
@@ -152,10 +172,10 @@ TEST_F(RunTest, PathLimits) {
   EXPECT_EQ(out_, "INI file pathname is longer than 127 characters, program cannot continue!!\n\n");
   const std::string bin132(132, 'b');
   EXPECT_EQ(Run({"-o", bin132}), 0);
-  EXPECT_TRUE(fs::exists(bin132));
+  EXPECT_EQ(SizeOf(bin132), 1984);
   EXPECT_EQ(Run({"-o", bin132 + "b"}), 1);
   EXPECT_EQ(out_, "Payload file pathname is longer than 132 characters, program cannot continue!!\n\n");
-  EXPECT_FALSE(fs::exists(bin132 + "b"));
+  EXPECT_EQ(files_.Find(bin132 + "b"), nullptr);
 }
 
 struct PromptCase {
@@ -170,14 +190,14 @@ class PromptTest : public RunTest, public testing::WithParamInterface<PromptCase
 
 TEST_P(PromptTest, AnswersOverwrite) {
   const PromptCase& c = GetParam();
-  WriteFile("out.bin", "old");
+  files_.Add("out.bin", "old");
   EXPECT_EQ(Run({"my.ini", "-w", "out.bin"}, c.input), 0);
   const std::string prompt = "Payload file \"out.bin\" already exists, overwrite? ";
   std::string expected;
   for (int i = 0; i < c.prompts; ++i) expected += prompt;
   if (c.writes) expected += "Writing Payload file \"out.bin\"...\nWrite Complete.\n\n";
   EXPECT_EQ(out_.substr(out_.find("Parsing Successful.\n") + 20), expected);
-  EXPECT_EQ(fs::file_size("out.bin"), c.writes ? 1984u : 3u);
+  EXPECT_EQ(SizeOf("out.bin"), c.writes ? 1984 : 3);
 }
 
 INSTANTIATE_TEST_SUITE_P(Answers, PromptTest,
@@ -192,36 +212,34 @@ INSTANTIATE_TEST_SUITE_P(Answers, PromptTest,
 
 TEST_F(RunTest, MissingPayloadFileIsNotPrompted) {
   EXPECT_EQ(Run({"my.ini", "-w", "new.bin"}, ""), 0);
-  EXPECT_EQ(fs::file_size("new.bin"), 1984u);
+  EXPECT_EQ(SizeOf("new.bin"), 1984);
   EXPECT_EQ(out_.find("overwrite?"), std::string::npos);
 }
 
 TEST_F(RunTest, WholeWriteRunOutput) {
-  IniBuilder ini = FullConfig();
   std::string expected = "Parsing INI file \"my.ini\"...\n";
-  CaptureConsole console;
   EXPECT_EQ(Run({"my.ini", "-o", "out.bin"}), 0);
   EXPECT_EQ(out_.rfind(expected, 0), 0u);
   EXPECT_NE(out_.find("\n  Parsing Fan Monitors...\n"), std::string::npos);
   const std::string tail = "Parsing Successful.\nWriting Payload file \"out.bin\"...\nWrite Complete.\n\n";
   EXPECT_EQ(out_.substr(out_.size() - tail.size()), tail);
-  const std::string bytes = ReadFile("out.bin");
-  ASSERT_EQ(bytes.size(), 1984u);
-  EXPECT_EQ(bytes.substr(0, 8), std::string("\x52\x46\x45\x5A\x01\x00\xC0\x07", 8));
+  const std::string* bytes = files_.Find("out.bin");
+  ASSERT_NE(bytes, nullptr);
+  ASSERT_EQ(bytes->size(), 1984u);
+  EXPECT_EQ(bytes->substr(0, 8), std::string("\x52\x46\x45\x5A\x01\x00\xC0\x07", 8));
+  // The file parsed is the file read, once.
+  EXPECT_EQ(files_.Reads("my.ini"), 1);
 }
 
 TEST_F(RunTest, ParseErrorWritesNothing) {
-  CaptureConsole console;
-  std::istringstream in;
-  RunHooks hooks;
-  hooks.loader = MemoryLoader({{"bad.ini", "[FanMonitor1]\nEnabled=maybe\n"}});
-  WriteFile("out.bin", "old");
-  EXPECT_EQ(RunZefrCfg({"bad.ini", "-o", "out.bin"}, console, in, hooks), 1);
-  EXPECT_EQ(AfterBanner(console.Text()),
+  files_.Add("bad.ini", "[FanMonitor1]\nEnabled=maybe\n");
+  files_.Add("out.bin", "old");
+  EXPECT_EQ(Run({"bad.ini", "-o", "out.bin"}), 1);
+  EXPECT_EQ(out_,
             "Parsing INI file \"bad.ini\"...\n  Parsing Fan Monitors...\n"
             "  ERROR: Section \"FanMonitor1\", Parameter \"Enabled\" - Not TRUE or FALSE!\n"
             "Terminating Program due to INI file errors\n\n");
-  EXPECT_EQ(ReadFile("out.bin"), "old");
+  EXPECT_EQ(*files_.Find("out.bin"), "old");
 }
 
 TEST_F(RunTest, DeliveryFailureExitsOne) {
@@ -230,20 +248,18 @@ TEST_F(RunTest, DeliveryFailureExitsOne) {
   EXPECT_NE(r.out.find("Parsing Successful.\n<refused>\n"), std::string::npos);
 }
 
-TEST_F(RunTest, DeliveryWithoutDeviceCannotConnect) {
+TEST_F(RunOnDiskTest, DeliveryWithoutDeviceCannotConnect) {
   CaptureConsole console;
   std::istringstream in;
-  RunHooks hooks;
-  hooks.loader = MemoryLoader({{"zefrcfg.ini", FullConfig().Text()}});
   ::setenv("ZEFR_DEVICE_DIR", (dir_ / "no-device").c_str(), 1);
-  EXPECT_EQ(RunZefrCfg({}, console, in, hooks), 1);
+  EXPECT_EQ(RunZefrCfg({"my.ini"}, console, in), 1);
   const std::string tail =
       "Parsing Successful.\nOpening ZEFR Subsystem Connection...\n*** Unable to connect to ZEFR Subsystem!!\n"
       "   Windows CCode = 0x0000045A (A dynamic link library (DLL) initialization routine failed.)\n\n";
   EXPECT_EQ(console.Text().substr(console.Text().size() - tail.size()), tail);
 }
 
-TEST_F(RunTest, PayloadFileCannotBeOpened) {
+TEST_F(RunOnDiskTest, PayloadFileCannotBeOpened) {
   fs::create_directory("dir.bin");
   EXPECT_EQ(Run({"my.ini", "-o", "dir.bin"}), 1);
   EXPECT_NE(out_.find("Parsing Successful.\nUnable to open Payload file \"dir.bin\", cond = \"Is a directory\"!!\n\n"),
@@ -256,7 +272,7 @@ TEST_F(RunTest, PayloadFileCannotBeOpened) {
 
 // Only a file that can be read counts as an existing payload file: a
 // directory is not offered for overwriting, its open simply fails.
-TEST_F(RunTest, DirectoryIsNotPromptedFor) {
+TEST_F(RunOnDiskTest, DirectoryIsNotPromptedFor) {
   fs::create_directory("dir.bin");
   for (const char* answer : {"", "y\n", "n\n"}) {
     EXPECT_EQ(Run({"my.ini", "-w", "dir.bin"}, answer), 1) << answer;
@@ -266,37 +282,17 @@ TEST_F(RunTest, DirectoryIsNotPromptedFor) {
   }
 }
 
-// A write that stops half way must leave the old payload file as it was.
-ssize_t FailAfter1000(int fd, const void* data, size_t size) {
-  static thread_local size_t written = 0;
-  if (written >= 1000) {
-    written = 0;
-    errno = ENOSPC;
-    return -1;
-  }
-  size_t n = std::min(size, 1000 - written);
-  written += n;
-  return ::write(fd, data, n);
-}
-
+// A write that fails must say why and leave the old payload file as it was.
 TEST_F(RunTest, FailedWriteKeepsOldFile) {
-  WriteFile("out.bin", "previous payload");
-  EXPECT_EQ(Run({"my.ini", "-o", "out.bin"}, "", FailAfter1000), 1);
+  files_.Add("out.bin", "previous payload");
+  files_.Fail(files::MemoryFileSystem::Step::kCommit, "out.bin", ENOSPC);
+  EXPECT_EQ(Run({"my.ini", "-o", "out.bin"}), 1);
   const std::string tail = "Writing Payload file \"out.bin\"...\nWrite failed, cond = \"No space left on device\"!!\n\n";
   EXPECT_EQ(out_.substr(out_.size() - tail.size()), tail);
-  EXPECT_EQ(ReadFile("out.bin"), "previous payload");
-  size_t entries = 0;
-  for (const auto& e : fs::directory_iterator(".")) entries += (void(e), 1);
-  EXPECT_EQ(entries, 1u) << "temporary file left behind";
+  EXPECT_EQ(*files_.Find("out.bin"), "previous payload");
 }
 
-TEST_F(RunTest, ShortWritesAreCompleted) {
-  auto dribble = [](int fd, const void* data, size_t size) { return ::write(fd, data, std::min<size_t>(size, 7)); };
-  EXPECT_EQ(Run({"my.ini", "-o", "out.bin"}, "", dribble), 0);
-  EXPECT_EQ(fs::file_size("out.bin"), 1984u);
-}
-
-TEST_F(RunTest, ReplacesThroughSymlinkAndKeepsMode) {
+TEST_F(RunOnDiskTest, ReplacesThroughSymlinkAndKeepsMode) {
   WriteFile("real.bin", "old");
   fs::permissions("real.bin", fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
   fs::create_symlink("real.bin", "link.bin");
@@ -307,7 +303,7 @@ TEST_F(RunTest, ReplacesThroughSymlinkAndKeepsMode) {
             fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 }
 
-TEST_F(RunTest, WritesToDevicesInPlace) {
+TEST_F(RunOnDiskTest, WritesToDevicesInPlace) {
   EXPECT_EQ(Run({"my.ini", "-o", "/dev/null"}), 0);
   EXPECT_TRUE(fs::is_character_file("/dev/null"));
   if (fs::exists("/dev/full")) {

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "console.h"
+#include "memory_file_system.h"
 #include "run.h"
 
 namespace zefr::test {
@@ -197,13 +198,12 @@ RunResult RunOnText(const std::string& iniText, std::vector<std::string> args, b
   RunResult r;
   CaptureConsole console;
   std::istringstream in;
+  files::MemoryFileSystem files;
+  files.Add("cfg.ini", iniText);
   RunHooks hooks;
-  hooks.loader = MemoryLoader({{"cfg.ini", iniText}});
+  hooks.files = &files;
   hooks.deliver = deliveryAccepts ? Accept : Refuse;
   hooks.image = &r.image;
-  // Write runs go to a scratch name nobody checks unless the test asks.
-  for (auto& a : args)
-    if (a == "x.bin") a = "/dev/null";
   r.exitCode = RunZefrCfg(args, console, in, hooks);
   r.out = console.Text();
   return r;

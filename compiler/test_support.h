@@ -41,8 +41,8 @@ struct RunResult {
   PayloadImage image;
 };
 
-// Runs the compiler in-process on "cfg.ini" held in memory; delivery is
-// accepted unless refused.
+// Runs the compiler in-process on "cfg.ini" held in memory, a payload file
+// written into memory too; delivery is accepted unless refused.
 RunResult RunOnText(const std::string& iniText, std::vector<std::string> args = {"cfg.ini", "-o", "x.bin"},
                     bool deliveryAccepts = true);
 

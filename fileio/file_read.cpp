@@ -67,32 +67,32 @@ constexpr int kReadTries = 20;
 
 }  // namespace
 
-ReadResult ReadRegularFile(const std::string& path, std::size_t limit, std::string& content, int& error,
-                           const std::function<void()>& midRead) {
+bool ReadRegularFile(const std::string& path, std::size_t limit, std::string& content, int& error,
+                     const std::function<void()>& midRead) {
   content.clear();
   std::string again;
   for (int attempt = 0; attempt < kReadTries; ++attempt) {
     struct stat before {};
     int fd = OpenChecked(path, true, before, error);
-    if (fd < 0) return ReadResult::kFailed;
+    if (fd < 0) return false;
     bool ok = ReadUpTo(fd, limit, content, error);
     if (ok && content.size() > limit) {
       ::close(fd);
-      return ReadResult::kTooLarge;
+      error = EFBIG;
+      return false;
     }
     if (midRead) midRead();
     struct stat after {};
     bool steady = ok && ::fstat(fd, &after) == 0 && SameVersion(before, after) &&
                   ReadUpTo(fd, limit, again, error) && again == content;
     ::close(fd);
-    if (!ok) return ReadResult::kFailed;
-    if (steady) return ReadResult::kOk;
+    if (!ok || steady) return ok;
     // A writer is at work: give it a moment to finish.
     std::this_thread::sleep_for(std::chrono::milliseconds(attempt < 5 ? 1 : 10));
   }
   content.clear();
   error = EAGAIN;
-  return ReadResult::kFailed;
+  return false;
 }
 
 bool OpensForReading(const std::string& path, bool regularOnly, int& error) {

@@ -331,9 +331,4 @@ bool FileReplacer::Commit(std::string_view bytes, int& error) {
   return ok;
 }
 
-bool ReplaceFile(const std::string& path, std::string_view bytes, int& error) {
-  FileReplacer replacer;
-  return replacer.Open(path, error) && replacer.Commit(bytes, error);
-}
-
 }  // namespace zefr::files

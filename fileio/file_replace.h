@@ -1,6 +1,7 @@
 #pragma once
-// Replacing a file whole, so that readers see the old file or the new one and
-// never a torn mix, and nothing about the file changes but its bytes:
+// Replacing a file whole on POSIX, so that readers see the old file or the
+// new one and never a torn mix, and nothing about the file changes but its
+// bytes:
 // - the new bytes go to an unnamed file beside the old one, linked in and
 //   renamed over it only when complete; a killed run leaves nothing behind
 //   (a recognisable ".NAME.zefr-*" name only where unnamed files are not
@@ -60,8 +61,5 @@ class FileReplacer {
   std::string target_;     // where the new file goes
   std::string tempName_;   // a named temporary file, while one exists
 };
-
-// Open and Commit in one call.
-bool ReplaceFile(const std::string& path, std::string_view bytes, int& error);
 
 }  // namespace zefr::files

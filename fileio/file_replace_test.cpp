@@ -6,9 +6,11 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 
+#include "file_system.h"
 #include "test_scratch.h"
 
 namespace zefr::files {
@@ -18,6 +20,11 @@ using testing::AsNobody;
 using testing::ReadText;
 using testing::Scratch;
 using testing::WriteText;
+
+// Through the seam, as the programs replace files.
+bool ReplaceFile(const std::string& path, std::string_view bytes, int& error) {
+  return Disk().Replace(path, bytes, error);
+}
 
 struct stat StatOf(const std::string& path) {
   struct stat st {};
@@ -60,6 +67,18 @@ TEST(ReplaceFile, KeepsWhatTheFileWasButItsBytes) {
     EXPECT_EQ(s.Listing(), c.hardLink ? "other p.bin " : "p.bin ") << c.name;
   }
   ::umask(mask);
+}
+
+// A replacement opened and dropped changes nothing and leaves nothing.
+TEST(ReplaceFile, AnUncommittedReplacementLeavesNoTrace) {
+  Scratch s;
+  WriteText(s / "p.bin", "old");
+  for (const char* name : {"p.bin", "new.bin"}) {
+    int error = 0;
+    ASSERT_NE(Disk().StartReplace(s / name, error), nullptr) << name << ": " << error;
+  }
+  EXPECT_EQ(ReadText(s / "p.bin"), "old");
+  EXPECT_EQ(s.Listing(), "p.bin ");
 }
 
 TEST(ReplaceFile, LinksAreFollowedNotReplaced) {
@@ -108,9 +127,33 @@ ssize_t FailingWrite(int, const void*, size_t) {
   return -1;
 }
 
+ssize_t DribblingWrite(int fd, const void* data, size_t size) { return ::write(fd, data, std::min<size_t>(size, 7)); }
+
+ssize_t NothingWritten(int, const void*, size_t) { return 0; }
+
 ssize_t KillingWrite(int, const void*, size_t) {
   ::raise(SIGKILL);
   return -1;
+}
+
+// Short writes go on until every byte is written; a write that takes nothing
+// is a full disk.
+TEST(ReplaceFile, ShortWritesAreCompletedAndAStalledOneFails) {
+  Scratch s;
+  const std::string path = s / "p.bin";
+  const std::string payload(1984, 'p');
+  WriteText(path, "old");
+  FileReplacer dribbling(DribblingWrite);
+  int error = 0;
+  ASSERT_TRUE(dribbling.Open(path, error));
+  ASSERT_TRUE(dribbling.Commit(payload, error)) << error;
+  EXPECT_EQ(ReadText(path), payload);
+  FileReplacer stalled(NothingWritten);
+  ASSERT_TRUE(stalled.Open(path, error));
+  EXPECT_FALSE(stalled.Commit("new", error));
+  EXPECT_EQ(error, ENOSPC);
+  EXPECT_EQ(ReadText(path), payload);
+  EXPECT_EQ(s.Listing(), "p.bin ");
 }
 
 TEST(ReplaceFile, AFailedOrKilledWriteLeavesTheOldFileAndNothingElse) {

@@ -15,6 +15,7 @@
 
 #include "console.h"
 #include "ini_reader.h"
+#include "platform.h"
 #include "run.h"
 
 namespace zefr {
@@ -301,6 +302,43 @@ TEST(ZefrCfgReader, SecondNameInTheWindowsDirectory) {
   fs::current_path(before);
   std::error_code ignored;
   fs::remove(fallback, ignored);
+}
+
+// What the C library's text-mode read gives: the INI file as the program
+// has always read it.
+std::string TextModeRead(const fs::path& p) {
+  std::string content;
+  std::FILE* f = std::fopen(p.string().c_str(), "r");
+  if (!f) return "<cannot open>";
+  char buf[32768];
+  for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) content.append(buf, n);
+  std::fclose(f);
+  return content;
+}
+
+TEST(ZefrCfgReader, ReadsAsTheTextModeReadDoes) {
+  const std::string block(32767, 'k');
+  const std::string cases[] = {
+      "[S]\r\nK=1\r\n",
+      "[S]\r\r\nK=1\r\r\r\n\r",
+      "[S]\rK=1\n\n\r",
+      "[S]\nK=1\x1A\nL=2\n",
+      "[S]\nK=1\r\x1A\r\n",
+      std::string("[S]\nK=\0\r\n", 8),
+      // CR LF pairs across the reads of the C library
+      block + "\r\n" + block + "\r\r\n",
+      block.substr(1) + "\r\n\r\n",
+      block + block + "\x1A" + block,
+  };
+  Folder folder;
+  const fs::path path = folder.Dir() / "t.ini";
+  for (const std::string& c : cases) {
+    WriteAll(path, c);
+    std::string content;
+    int error = 0;
+    ASSERT_TRUE(ReadIniFile(path.string(), content, error));
+    EXPECT_EQ(content, TextModeRead(path)) << c.size();
+  }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "memory_file_system.h"
 #include "parse_driver.h"
 #include "run.h"
 #include "test_support.h"
@@ -46,15 +47,16 @@ void BM_CompileBtxDefault(benchmark::State& state) {
 }
 BENCHMARK(BM_CompileBtxDefault)->Unit(benchmark::kMicrosecond);
 
-// The whole run with banner, parse and a payload written to /dev/null.
+// The whole run with banner, parse and payload file, its files in memory.
 void BM_RunFullConfig(benchmark::State& state) {
-  const std::string text = test::FullConfig().Text();
+  files::MemoryFileSystem files;
+  files.Add("cfg.ini", test::FullConfig().Text());
   for (auto _ : state) {
     CaptureConsole out;
     std::istringstream in;
     RunHooks hooks;
-    hooks.loader = MemoryLoader({{"cfg.ini", text}});
-    benchmark::DoNotOptimize(RunZefrCfg({"cfg.ini", "-o", "/dev/null"}, out, in, hooks));
+    hooks.files = &files;
+    benchmark::DoNotOptimize(RunZefrCfg({"cfg.ini", "-o", "cfg.bin"}, out, in, hooks));
   }
 }
 BENCHMARK(BM_RunFullConfig)->Unit(benchmark::kMicrosecond);

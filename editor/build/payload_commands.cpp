@@ -10,7 +10,7 @@
 
 #include "captured_run.h"
 #include "extract_resource.h"
-#include "file_replace.h"
+#include "file_system.h"
 #include "typed_save_dialog.h"
 
 using zefr::WorkDirectory;
@@ -64,12 +64,13 @@ class BusyFlag {
 // leaves the user's earlier file half overwritten, and the file keeps its
 // owner and mode.
 bool CopyPayload(const QString& from, const QString& to) {
-  QFile in(from);
-  if (!in.open(QIODevice::ReadOnly)) return false;
-  const QByteArray bytes = in.readAll();
+  // Far above the 1984 bytes the compiler writes.
+  constexpr std::size_t kLimit = 1 << 20;
+  zefr::files::FileSystem& disk = zefr::files::Disk();
+  std::string bytes;
   int error = 0;
-  return zefr::files::ReplaceFile(QFile::encodeName(to).toStdString(),
-                                  std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), error);
+  return disk.Read(QFile::encodeName(from).toStdString(), kLimit, bytes, error) &&
+         disk.Replace(QFile::encodeName(to).toStdString(), bytes, error);
 }
 
 bool SameDirectory(const QString& a, const QString& b) {

@@ -1,6 +1,6 @@
-// The private-profile service on POSIX: the file is read whole into a
-// ProfileText, and written back whole with the shared safe replace, so a
-// failure leaves the old file intact.
+// The private-profile service over the file seam: the file is read whole
+// into a ProfileText, and replaced whole, so a failure leaves the old file
+// intact.
 
 #include "PrivateProfile.h"
 
@@ -8,8 +8,7 @@
 #include <cstring>
 
 #include "ProfileText.h"
-#include "file_read.h"
-#include "file_replace.h"
+#include "file_system.h"
 
 namespace zefr {
 namespace {
@@ -30,14 +29,10 @@ std::string Failure(bool reading, const std::string& path, int err) {
 // only regular files are read, and a larger text is refused (EFBIG).
 int ReadWholeFile(const std::string& path, std::string* out) {
   int err = 0;
-  switch (files::ReadRegularFile(path, 2 * kMaxTextBytes, *out, err)) {
-    case files::ReadResult::kOk:
-      break;
-    case files::ReadResult::kTooLarge:
-      return EFBIG;
-    case files::ReadResult::kFailed:
-      out->clear();
-      return err == ENOENT ? 0 : err;
+  if (!files::Disk().Read(path, 2 * kMaxTextBytes, *out, err)) {
+    if (err == EFBIG) return EFBIG;
+    out->clear();
+    return err == ENOENT ? 0 : err;
   }
   std::size_t crlf = 0;
   for (std::size_t at = out->find("\r\n"); at != std::string::npos; at = out->find("\r\n", at + 2)) ++crlf;
@@ -48,7 +43,7 @@ int ReadWholeFile(const std::string& path, std::string* out) {
 // as it was and no temporary file is left behind.
 int ReplaceFile(const std::string& path, const std::string& bytes) {
   int err = 0;
-  return files::ReplaceFile(path, bytes, err) ? 0 : err;
+  return files::Disk().Replace(path, bytes, err) ? 0 : err;
 }
 
 }  // namespace

@@ -5,8 +5,6 @@
 #include <cstring>
 #include <string_view>
 
-#include "file_replace.h"
-
 namespace zefrsim {
 
 namespace {
@@ -38,12 +36,6 @@ bool ParseNumber(const std::string& text, long& value) {
   char* end = nullptr;
   value = std::strtol(text.c_str(), &end, 0);
   return *end == '\0';
-}
-
-// Whole or not at all, and never through a name someone else prepared.
-bool WriteFileAtomically(const std::string& path, const std::uint8_t* data, std::size_t length) {
-  int error = 0;
-  return zefr::files::ReplaceFile(path, std::string_view(reinterpret_cast<const char*>(data), length), error);
 }
 
 std::string Format(const char* fmt, auto... args) {
@@ -179,7 +171,9 @@ std::uint8_t Firmware::Payload(const std::uint8_t* data, std::size_t length, std
     note += Format(", failing entity 0x%04X", word);
     return code;
   }
-  if (!WriteFileAtomically(storePath_, data, length)) {
+  // Whole or not at all, and never through a name someone else prepared.
+  int error = 0;
+  if (!files_.Replace(storePath_, std::string_view(reinterpret_cast<const char*>(data), length), error)) {
     // The board would have taken it; say so loudly but keep answering.
     note += ", could not store " + storePath_;
   } else {

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "file_system.h"
+
 namespace zefrsim {
 
 inline constexpr std::size_t kPayloadSize = 1984;
@@ -71,7 +73,9 @@ struct Stats {
 
 class Firmware {
  public:
-  explicit Firmware(std::string storePath) : storePath_(std::move(storePath)) {}
+  // Accepted payloads are stored at storePath in files.
+  explicit Firmware(std::string storePath, zefr::files::FileSystem& files = zefr::files::Disk())
+      : storePath_(std::move(storePath)), files_(files) {}
 
   Settings& settings() { return settings_; }
   const Stats& stats() const { return stats_; }
@@ -86,6 +90,7 @@ class Firmware {
   void ApplyFaults(Reply& reply);
 
   std::string storePath_;
+  zefr::files::FileSystem& files_;
   Settings settings_;
   Stats stats_;
   std::uint16_t lastRefusal_ = 0;

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cerrno>
+
+#include "memory_file_system.h"
 #include "sim_harness.h"
 
 namespace zefrsim {
@@ -107,8 +110,13 @@ TEST(Settings, Apply) {
 
 class FirmwareTest : public ::testing::Test {
  protected:
-  TempDir dir;
-  Firmware fw{dir.File("stored.bin")};
+  std::string Stored() const {
+    const std::string* stored = files.Find("stored.bin");
+    return stored ? *stored : std::string();
+  }
+
+  zefr::files::MemoryFileSystem files;
+  Firmware fw{"stored.bin", files};
 };
 
 TEST_F(FirmwareTest, ConnectRequest) {
@@ -130,7 +138,19 @@ TEST_F(FirmwareTest, PayloadAcceptedIsStored) {
   auto p = Payload();
   Reply r = fw.Request(Request(3, 1, p));
   EXPECT_EQ(r.bytes, std::vector<std::uint8_t>{0});
-  EXPECT_EQ(ReadFile(dir.File("stored.bin")), std::string(p.begin(), p.end()));
+  EXPECT_EQ(Stored(), std::string(p.begin(), p.end()));
+  EXPECT_NE(r.log.find(", stored in stored.bin"), std::string::npos) << r.log;
+  EXPECT_EQ(fw.stats().accepted, 1);
+}
+
+// The board would have taken it: a store that fails is logged, not refused.
+TEST_F(FirmwareTest, AStoreThatFailsStillAccepts) {
+  files.Add("stored.bin", "earlier");
+  files.Fail(zefr::files::MemoryFileSystem::Step::kCommit, "stored.bin", ENOSPC);
+  Reply r = fw.Request(Request(3, 1, Payload()));
+  EXPECT_EQ(r.bytes, std::vector<std::uint8_t>{0});
+  EXPECT_NE(r.log.find(", could not store stored.bin"), std::string::npos) << r.log;
+  EXPECT_EQ(Stored(), "earlier");
   EXPECT_EQ(fw.stats().accepted, 1);
 }
 
@@ -139,7 +159,7 @@ TEST_F(FirmwareTest, RefusalThenFailureQuery) {
   p[630] = 0x1B;
   EXPECT_EQ(fw.Request(Request(3, 1, p)).bytes, std::vector<std::uint8_t>{3});
   EXPECT_EQ(fw.Request(Request(0, 6, {})).bytes, (std::vector<std::uint8_t>{0, 0, 0, 0, 0x27, 0x00}));
-  EXPECT_TRUE(ReadFile(dir.File("stored.bin")).empty());
+  EXPECT_EQ(files.Find("stored.bin"), nullptr);
 
   std::string error;
   ASSERT_TRUE(fw.settings().Apply("ccode=12@1", error));

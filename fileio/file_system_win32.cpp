@@ -1,23 +1,21 @@
-// Windows variant of payload_file.cpp: the same write-beside-then-replace,
-// with binary-mode descriptors (a text-mode write would turn every 0x0A of
-// the image into two bytes) and MoveFileExA to put the file in place.
-#include "payload_file.h"
+// The file seam on Windows. Descriptors are binary: a text-mode write would
+// turn every 0x0A into two bytes, a text-mode read would change what it reads.
+// A replacement is written beside the old file and moved over it with
+// MoveFileExA once complete.
+#include "file_system.h"
 
 #include <windows.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
 
-namespace zefr {
+#include <algorithm>
+
+namespace zefr::files {
 
 namespace {
-
-ssize_t WriteDescriptor(int fd, const void* data, size_t size) {
-  return ::_write(fd, data, static_cast<unsigned>(size));
-}
 
 // errno for what MoveFileExA left in the last error.
 int ErrnoFromLastError() {
@@ -43,21 +41,36 @@ bool IsDevice(const std::string& path) {
   return device;
 }
 
-}  // namespace
+bool IsDirectory(int fd) {
+  struct _stat64 st {};
+  return ::_fstat64(fd, &st) == 0 && (st.st_mode & _S_IFMT) == _S_IFDIR;
+}
 
-PayloadFileWriter::PayloadFileWriter(WriteFn write) : write_(write ? write : WriteDescriptor) {}
+int OpenForReading(const std::string& path) { return ::_open(path.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT); }
 
-PayloadFileWriter::~PayloadFileWriter() { Discard(); }
+class Win32Replacement : public Replacement {
+ public:
+  ~Win32Replacement() override { Discard(); }
+  bool Open(const std::string& path, int& error);
+  bool Commit(std::string_view bytes, int& error) override;
 
-void PayloadFileWriter::Discard() {
+ private:
+  void Discard();
+
+  int fd_ = -1;
+  bool direct_ = false;  // devices and other non-regular files are written in place
+  std::string target_;
+  std::string temp_;
+};
+
+void Win32Replacement::Discard() {
   if (fd_ >= 0) ::_close(fd_);
   fd_ = -1;
   if (!temp_.empty()) ::_unlink(temp_.c_str());
   temp_.clear();
 }
 
-bool PayloadFileWriter::Open(const std::string& path, int& error) {
-  Discard();
+bool Win32Replacement::Open(const std::string& path, int& error) {
   target_ = path;
   struct _stat64 st {};
   const bool exists = ::_stat64(path.c_str(), &st) == 0;
@@ -102,11 +115,15 @@ bool PayloadFileWriter::Open(const std::string& path, int& error) {
   return false;
 }
 
-bool PayloadFileWriter::Write(const PayloadImage& image, int& error) {
-  const std::uint8_t* data = image.bytes.data();
-  size_t left = image.bytes.size();
+bool Win32Replacement::Commit(std::string_view bytes, int& error) {
+  if (fd_ < 0) {
+    error = EBADF;
+    return false;
+  }
+  const char* data = bytes.data();
+  std::size_t left = bytes.size();
   while (left > 0) {
-    ssize_t n = write_(fd_, data, left);
+    int n = ::_write(fd_, data, static_cast<unsigned>(std::min<std::size_t>(left, 1u << 30)));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
       error = n < 0 ? errno : ENOSPC;
@@ -114,7 +131,7 @@ bool PayloadFileWriter::Write(const PayloadImage& image, int& error) {
       return false;
     }
     data += n;
-    left -= static_cast<size_t>(n);
+    left -= static_cast<std::size_t>(n);
   }
   if (!direct_ && ::_commit(fd_) != 0) {
     error = errno;
@@ -139,4 +156,73 @@ bool PayloadFileWriter::Write(const PayloadImage& image, int& error) {
   return true;
 }
 
-}  // namespace zefr
+class Win32FileSystem : public FileSystem {
+ public:
+  bool Read(const std::string& path, std::size_t limit, std::string& content, int& error) override;
+  bool OpensForReading(const std::string& path, bool regularOnly, int& error) override;
+  std::unique_ptr<Replacement> StartReplace(const std::string& path, int& error) override {
+    auto replacement = std::make_unique<Win32Replacement>();
+    if (!replacement->Open(path, error)) return nullptr;
+    return replacement;
+  }
+};
+
+bool Win32FileSystem::Read(const std::string& path, std::size_t limit, std::string& content, int& error) {
+  content.clear();
+  int fd = OpenForReading(path);
+  if (fd < 0) {
+    error = errno;
+    return false;
+  }
+  if (IsDirectory(fd)) {
+    ::_close(fd);
+    error = EISDIR;
+    return false;
+  }
+  char buffer[32768];
+  bool ok = true;
+  while (content.size() <= limit) {
+    const std::size_t want = std::min(sizeof buffer, limit + 1 - content.size());
+    int n = ::_read(fd, buffer, static_cast<unsigned>(want));
+    if (n < 0) {
+      ok = false;
+      error = EIO;
+      break;
+    }
+    if (n == 0) break;
+    content.append(buffer, static_cast<std::size_t>(n));
+  }
+  ::_close(fd);
+  if (ok && content.size() > limit) {
+    error = EFBIG;
+    return false;
+  }
+  return ok;
+}
+
+bool Win32FileSystem::OpensForReading(const std::string& path, bool regularOnly, int& error) {
+  int fd = OpenForReading(path);
+  if (fd < 0) {
+    error = errno;
+    return false;
+  }
+  bool ok = true;
+  if (IsDirectory(fd)) {
+    ok = false;
+    error = EISDIR;
+  } else if (regularOnly && ::GetFileType(reinterpret_cast<HANDLE>(::_get_osfhandle(fd))) != FILE_TYPE_DISK) {
+    ok = false;
+    error = EINVAL;
+  }
+  ::_close(fd);
+  return ok;
+}
+
+}  // namespace
+
+FileSystem& Disk() {
+  static Win32FileSystem disk;
+  return disk;
+}
+
+}  // namespace zefr::files
