@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QMessageBox>
 
 #include <utility>
 #include <vector>
@@ -11,7 +10,6 @@
 #include "captured_run.h"
 #include "extract_resource.h"
 #include "file_replace.h"
-#include "typed_save_dialog.h"
 
 using zefr::WorkDirectory;
 
@@ -79,27 +77,8 @@ bool SameDirectory(const QString& a, const QString& b) {
 
 }  // namespace
 
-int PayloadCommandHost::showStatus(CStatusDialog::Mode mode, const QString& text) {
-  return CStatusDialog::showStatus(mode, text, owner());
-}
-
-QString PayloadCommandHost::choosePayloadFile(const QString& title, const QString& filterList,
-                                              const QString& initialName) {
-  CTypedSaveDialog dialog(title, filterList, initialName, owner());
-  return dialog.exec() == QDialog::Accepted ? dialog.path() : QString();
-}
-
-bool PayloadCommandHost::askYesNo(const QString& caption, const QString& text) {
-  return QMessageBox::warning(owner(), caption, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
-         QMessageBox::Yes;
-}
-
-void PayloadCommandHost::warn(const QString& caption, const QString& text) {
-  QMessageBox::warning(owner(), caption, text, QMessageBox::Ok);
-}
-
-CPayloadCommands::CPayloadCommands(PayloadCommandHost& host, const QString& temporaryBase)
-    : m_host(host), m_work(temporaryBase) {}
+CPayloadCommands::CPayloadCommands(PayloadCommandHost& host, EditorPrompts& prompts, const QString& temporaryBase)
+    : m_host(host), m_prompts(prompts), m_work(temporaryBase) {}
 
 CPayloadCommands::~CPayloadCommands() = default;  // the work directory cleans up after itself
 
@@ -112,7 +91,7 @@ bool CPayloadCommands::preCheck() {
 void CPayloadCommands::cannotCreate(const QString& why) {
   QString text = QString::fromLatin1(kCannotCreate);
   if (!why.isEmpty()) text += u'\n' + why;
-  m_host.warn(QString::fromLatin1(kWarning), text);
+  m_prompts.warn(m_host.owner(), QString::fromLatin1(kWarning), text);
 }
 
 bool CPayloadCommands::prepareWorkDirectory(QString* why) {
@@ -155,12 +134,13 @@ void CPayloadCommands::generate() {
   WaitCursor cursor;
   if (preCheck()) {
     cursor.off();
-    m_host.showStatus(CStatusDialog::Mode::Errors, m_statusText);
+    m_prompts.showStatus(m_host.owner(), CStatusDialog::Mode::Errors, m_statusText);
     return;
   }
   cursor.off();
-  const QString destination = m_host.choosePayloadFile(
-      QStringLiteral("Save As"), QStringLiteral("Binaries (*.bin)|All Files (*.*)||"), QStringLiteral(".bin"));
+  const QString destination =
+      m_prompts.saveFileName(m_host.owner(), QStringLiteral("Save As"),
+                             QStringLiteral("Binaries (*.bin)|All Files (*.*)||"), QStringLiteral(".bin"));
   if (destination.isEmpty()) {
     m_host.updateData(false);
     return;
@@ -198,7 +178,7 @@ void CPayloadCommands::generate() {
   m_work.cleanup();
 
   cursor.off();
-  m_host.showStatus(CStatusDialog::Mode::Summary, m_statusText);
+  m_prompts.showStatus(m_host.owner(), CStatusDialog::Mode::Summary, m_statusText);
   m_host.updateData(false);
 }
 
@@ -209,11 +189,11 @@ void CPayloadCommands::send() {
   WaitCursor cursor;
   if (preCheck()) {
     cursor.off();
-    m_host.showStatus(CStatusDialog::Mode::Errors, m_statusText);
+    m_prompts.showStatus(m_host.owner(), CStatusDialog::Mode::Errors, m_statusText);
     return;
   }
   cursor.off();
-  if (!m_host.askYesNo(QString::fromLatin1(kWarning), QString::fromLatin1(kSendQuestion))) {
+  if (!m_prompts.askYesNo(m_host.owner(), QString::fromLatin1(kWarning), QString::fromLatin1(kSendQuestion))) {
     m_host.updateData(false);
     return;
   }
@@ -234,6 +214,6 @@ void CPayloadCommands::send() {
   m_work.cleanup();
 
   cursor.off();
-  m_host.showStatus(CStatusDialog::Mode::Summary, m_statusText);
+  m_prompts.showStatus(m_host.owner(), CStatusDialog::Mode::Summary, m_statusText);
   m_host.updateData(false);
 }

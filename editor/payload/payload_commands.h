@@ -1,19 +1,18 @@
 // Generate Configuration Payload (32827) and Send Configuration to Firmware (32828):
 // both check the configuration, write it to the work directory beside the embedded
 // compiler, run the compiler and show what it printed in the Status dialog. The
-// main window takes part only through PayloadCommandHost.
+// main window takes part only through PayloadCommandHost and the editor's prompts.
 #pragma once
 
 #include <QString>
 
-#include "status_dialog.h"
+#include "editor_prompts.h"
 #include "work_directory.h"
 
 class CWaitDialog;
 class QWidget;
 
-// What the commands need of the main window. The prompts have the real dialogs as
-// defaults; tests answer them instead.
+// What the commands need of the main window.
 class PayloadCommandHost {
  public:
   virtual ~PayloadCommandHost() = default;
@@ -29,24 +28,14 @@ class PayloadCommandHost {
   // document's own file name and flags as they are.
   virtual void writeConfiguration(const QString& path) = 0;
 
-  // The Status dialog; the id of the button that ended it.
-  virtual int showStatus(CStatusDialog::Mode mode, const QString& text);
-  // CTypedSaveDialog; the chosen path, empty when cancelled.
-  virtual QString choosePayloadFile(const QString& title, const QString& filterList, const QString& initialName);
-  // A Yes/No question with a warning icon; true for Yes.
-  virtual bool askYesNo(const QString& caption, const QString& text);
-  // A warning with an OK button.
-  virtual void warn(const QString& caption, const QString& text);
   // The wait dialog opens with the compiler and closes when it ends.
   virtual void compilerStarted(CWaitDialog* dialog) { (void)dialog; }
 };
 
 class CPayloadCommands {
  public:
-  static constexpr int kGenerateCommand = 32827;
-  static constexpr int kSendCommand = 32828;
-
-  explicit CPayloadCommands(PayloadCommandHost& host, const QString& temporaryBase = zefr::TemporaryBase());
+  CPayloadCommands(PayloadCommandHost& host, EditorPrompts& prompts,
+                   const QString& temporaryBase = zefr::TemporaryBase());
   // The main window's destruction: the temporary files go.
   ~CPayloadCommands();
   CPayloadCommands(const CPayloadCommands&) = delete;
@@ -77,6 +66,7 @@ class CPayloadCommands {
   void cannotCreate(const QString& why = {});
 
   PayloadCommandHost& m_host;
+  EditorPrompts& m_prompts;
   zefr::WorkDirectory m_work;
   QString m_statusText;
   bool m_busy = false;

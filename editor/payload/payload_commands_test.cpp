@@ -53,7 +53,7 @@ struct Shown {
   bool cancelEnabled;
 };
 
-class TestHost : public PayloadCommandHost {
+class TestHost : public PayloadCommandHost, public EditorPrompts {
  public:
   QWidget* owner() override { return nullptr; }
   void updateData(bool save) override { (save ? dataIn : dataOut)++; }
@@ -62,7 +62,7 @@ class TestHost : public PayloadCommandHost {
     writtenTo = path;
     QFile::copy(iniSource, path);
   }
-  int showStatus(Mode mode, const QString& text) override {
+  int showStatus(QWidget*, Mode mode, const QString& text) override {
     CStatusDialog d(mode, text);
     shown.push_back({mode, text, d.button(1)->isEnabled(), d.button(2)->isEnabled()});
     if (!screenshot.isEmpty()) {
@@ -76,15 +76,32 @@ class TestHost : public PayloadCommandHost {
     statusWorkFiles = workFilesLeft();
     return mode == Mode::Errors ? 2 : 1;
   }
-  QString choosePayloadFile(const QString& title, const QString& filterList, const QString& initialName) override {
+  QString saveFileName(QWidget*, const QString& title, const QString& filterList,
+                       const QString& initialName) override {
     saveDialogs << title + u'#' + filterList + u'#' + initialName;
     return destination;
   }
-  bool askYesNo(const QString& caption, const QString& text) override {
+  bool askYesNo(QWidget*, const QString& caption, const QString& text) override {
     questions << caption + u'|' + text;
     return answerYes;
   }
-  void warn(const QString& caption, const QString& text) override { warnings << caption + u'|' + text; }
+  void warn(QWidget*, const QString& caption, const QString& text) override { warnings << caption + u'|' + text; }
+  // The commands ask nothing else; a call shows as an unexpected warning.
+  Answer askYesNoCancel(QWidget*, const QString& caption, const QString&) override {
+    warnings << "unexpected:" + caption;
+    return Answer::Cancel;
+  }
+  void inform(QWidget*, const QString& caption, const QString&) override { warnings << "unexpected:" + caption; }
+  std::optional<zefr::FormFactor> chooseFormFactor(QWidget*, const QString&) override {
+    warnings << QStringLiteral("unexpected:form factor");
+    return std::nullopt;
+  }
+  QString openFileName(QWidget*) override {
+    warnings << QStringLiteral("unexpected:open");
+    return {};
+  }
+  void about(QWidget*) override { warnings << QStringLiteral("unexpected:about"); }
+  void openDocument(const QString& path) override { warnings << "unexpected:" + path; }
   void compilerStarted(CWaitDialog* dialog) override {
     waitDialogs++;
     if (onCompiler) onCompiler(dialog);
@@ -157,7 +174,7 @@ void PayloadCommandsTest::init() {
   m_out = std::make_unique<QTemporaryDir>();
   qputenv("TEMP", m_temp->path().toUtf8());
   m_host = std::make_unique<TestHost>();
-  m_commands = std::make_unique<CPayloadCommands>(*m_host);
+  m_commands = std::make_unique<CPayloadCommands>(*m_host, *m_host);
   m_host->work = &m_commands->workDirectory();
   useDevice(m_temp->filePath(QStringLiteral("no-device")).toStdString());
 }
@@ -461,7 +478,7 @@ void PayloadCommandsTest::workDirectoryCannotBeMade() {
   QFETCH(QString, reason);
   const QString folder = m_temp->filePath(temp);
   if (mode != 0) QVERIFY(QDir().mkdir(folder) && ::chmod(QFile::encodeName(folder).constData(), mode_t(mode)) == 0);
-  CPayloadCommands commands(*m_host, folder);
+  CPayloadCommands commands(*m_host, *m_host, folder);
   m_host->destination = m_out->filePath(QStringLiteral("x.bin"));
   send ? commands.send() : commands.generate();
   // The message of old, then which folder and why.

@@ -103,18 +103,6 @@ class CMainConfigDialog::PayloadHost : public PayloadCommandHost {
     std::string ignored;
     m_window.m_doc->Write(path.toStdString(), zefr::WriteMode::SaveAs, &ignored);
   }
-  int showStatus(CStatusDialog::Mode mode, const QString& text) override {
-    return m_window.m_prompts->showStatus(&m_window, mode, text);
-  }
-  QString choosePayloadFile(const QString& title, const QString& filterList, const QString& initialName) override {
-    return m_window.m_prompts->saveFileName(&m_window, title, filterList, initialName);
-  }
-  bool askYesNo(const QString& caption, const QString& text) override {
-    return m_window.m_prompts->askYesNo(&m_window, caption, text);
-  }
-  void warn(const QString& caption, const QString& text) override {
-    m_window.m_prompts->warn(&m_window, caption, text);
-  }
 
  private:
   CMainConfigDialog& m_window;
@@ -151,7 +139,7 @@ CMainConfigDialog::CMainConfigDialog(EditorPrompts* prompts, QWidget* parent)
   }
   m_doc = std::make_unique<zefr::ConfigurationDocument>(m_schema, m_rows);
   m_payloadHost = std::make_unique<PayloadHost>(*this);
-  m_payload = std::make_unique<CPayloadCommands>(*m_payloadHost);
+  m_payload = std::make_unique<CPayloadCommands>(*m_payloadHost, *m_prompts);
   initDialog();
 }
 
