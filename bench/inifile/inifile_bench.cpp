@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "IniFile.h"
+#include "ini_file.h"
 
 namespace {
 

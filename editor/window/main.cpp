@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "CEditorApp.h"
-#include "CheckRun.h"
+#include "editor_app.h"
+#include "check_run.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "CheckRun.h"
+#include "check_run.h"
 
 #include <sys/stat.h>
 
@@ -6,8 +6,8 @@
 #include <cstring>
 #include <ostream>
 
-#include "ConfigurationDocument.h"
-#include "MemoryRows.h"
+#include "configuration_document.h"
+#include "memory_rows.h"
 
 namespace zefr {
 

@@ -1,4 +1,4 @@
-#include "EditorPrompts.h"
+#include "dialog_prompts.h"
 
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -6,7 +6,7 @@
 #include <QMessageBox>
 #include <QUrl>
 
-#include "FormFactorDialog.h"
+#include "form_factor_dialog.h"
 #include "typed_save_dialog.h"
 
 EditorPrompts::Answer CDialogPrompts::askYesNoCancel(QWidget* parent, const QString& caption,

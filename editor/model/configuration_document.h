@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "ParamRow.h"
+#include "param_row.h"
 #include "parameter_schema.h"
 
 namespace zefr {

@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "ParamRow.h"
+#include "param_row.h"
 
 class CParamItem;
 class CParamTree;

@@ -1,4 +1,4 @@
-#include "CMainConfigDialog.h"
+#include "main_config_dialog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -17,7 +17,7 @@
 #include <QStyle>
 #include <QToolBar>
 
-#include "EditorPrompts.h"
+#include "dialog_prompts.h"
 #include "command_ids.h"
 #include "extract_resource.h"
 #include "payload_commands.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "PrivateProfile.h"
+#include "private_profile.h"
 
 namespace zefr {
 

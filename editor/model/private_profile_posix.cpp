@@ -2,12 +2,12 @@
 // ProfileText, and written back whole with the shared safe replace, so a
 // failure leaves the old file intact.
 
-#include "PrivateProfile.h"
+#include "private_profile.h"
 
 #include <cerrno>
 #include <cstring>
 
-#include "ProfileText.h"
+#include "profile_text.h"
 #include "file_read.h"
 #include "file_replace.h"
 

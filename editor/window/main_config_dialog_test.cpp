@@ -15,8 +15,8 @@
 #include <QtTest>
 #include <deque>
 
-#include "CMainConfigDialog.h"
-#include "EditorPrompts.h"
+#include "main_config_dialog.h"
+#include "dialog_prompts.h"
 #include "command_ids.h"
 #include "param_items.h"
 #include "payload_commands.h"
@@ -605,4 +605,4 @@ class MainWindowTest : public QObject {
 };
 
 QTEST_MAIN(MainWindowTest)
-#include "CMainConfigDialog_test.moc"
+#include "main_config_dialog_test.moc"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <bit>
 
-#include "ConfigurationDocument.h"
+#include "configuration_document.h"
 
 namespace zefr {
 

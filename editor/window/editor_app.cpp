@@ -1,8 +1,8 @@
-#include "CEditorApp.h"
+#include "editor_app.h"
 
 #include <QTimer>
 
-#include "CMainConfigDialog.h"
+#include "main_config_dialog.h"
 
 CEditorApp::CEditorApp() = default;
 CEditorApp::~CEditorApp() = default;

@@ -1,4 +1,4 @@
-#include "FormFactorDialog.h"
+#include "form_factor_dialog.h"
 
 #include <QButtonGroup>
 #include <QHBoxLayout>

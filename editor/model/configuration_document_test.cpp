@@ -1,4 +1,4 @@
-#include "ConfigurationDocument.h"
+#include "configuration_document.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <sstream>
 #include <unistd.h>
 
-#include "MemoryRows.h"
+#include "memory_rows.h"
 
 namespace zefr {
 namespace {

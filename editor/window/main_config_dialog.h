@@ -7,9 +7,9 @@
 #include <memory>
 #include <optional>
 
-#include "ConfigurationDocument.h"
-#include "TreeRows.h"
-#include "WorkingPaths.h"
+#include "configuration_document.h"
+#include "tree_rows.h"
+#include "working_paths.h"
 #include "alt_dialog.h"
 #include "param_tree.h"
 #include "parameter_schema.h"

@@ -1,4 +1,4 @@
-#include "MemoryRows.h"
+#include "memory_rows.h"
 
 #include <algorithm>
 #include <cctype>

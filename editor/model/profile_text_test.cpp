@@ -1,4 +1,4 @@
-#include "ProfileText.h"
+#include "profile_text.h"
 
 #include <gtest/gtest.h>
 

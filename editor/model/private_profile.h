@@ -1,7 +1,7 @@
 #pragma once
 
 // The private-profile service: reading and writing single keys of INI files.
-// This header is the platform seam. PrivateProfilePosix.cpp implements it
+// This header is the platform seam. private_profile_posix.cpp implements it
 // over ProfileText with a safe whole-file replace; a Windows build can
 // implement it with GetPrivateProfileStringA and WritePrivateProfileStringA.
 

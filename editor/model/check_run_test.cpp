@@ -1,4 +1,4 @@
-#include "CheckRun.h"
+#include "check_run.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "WorkingPaths.h"
+#include "working_paths.h"
 
 #include <cstdlib>
 

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "ParamRow.h"
+#include "param_row.h"
 
 namespace zefr {
 

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <locale.h>
 
-#include "ConfigurationDocument.h"
+#include "configuration_document.h"
 
 namespace zefr {
 

@@ -1,10 +1,10 @@
-#include "ConfigurationDocument.h"
+#include "configuration_document.h"
 
 #include <cctype>
 #include <cstdint>
 #include <cstdio>
 
-#include "IniFile.h"
+#include "ini_file.h"
 
 namespace zefr {
 

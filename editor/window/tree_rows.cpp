@@ -1,9 +1,9 @@
-#include "TreeRows.h"
+#include "tree_rows.h"
 
 #include <QComboBox>
 #include <algorithm>
 
-#include "ConfigurationDocument.h"
+#include "configuration_document.h"
 #include "param_items.h"
 #include "param_tree.h"
 

@@ -1,4 +1,4 @@
-#include "PrivateProfile.h"
+#include "private_profile.h"
 
 namespace zefr {
 
