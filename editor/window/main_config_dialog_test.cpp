@@ -5,6 +5,8 @@
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QImage>
+#include <QSet>
 #include <QFile>
 #include <QLineEdit>
 #include <QProcess>
@@ -573,9 +575,22 @@ class MainWindowTest : public QObject {
   // Pictures of the window for the eye, in build/screenshots.
   void screenshots() {
     QDir().mkpath(ZEFR_SCREENSHOT_DIR);
-    const auto shoot = [this](const char* name) {
+    // Each picture is the whole window with its tree showing, and drawn: more
+    // than a flat colour, and not the picture before it.
+    QImage previous;
+    const auto shoot = [this, &previous](const char* name) {
       QTest::qWait(50);
-      QVERIFY(dialog->grab().save(QStringLiteral(ZEFR_SCREENSHOT_DIR "/") + name));
+      const QPixmap shot = dialog->grab();
+      QCOMPARE(shot.size(), dialog->size() * shot.devicePixelRatio());
+      QVERIFY(dialog->tree()->isVisible());
+      const QImage image = shot.toImage();
+      QSet<QRgb> colours;
+      for (int y = 0; y < image.height(); y += 2)
+        for (int x = 0; x < image.width(); x += 2) colours.insert(image.pixel(x, y));
+      QVERIFY2(colours.size() >= 8, name);
+      QVERIFY2(image != previous, name);
+      previous = image;
+      QVERIFY(shot.save(QStringLiteral(ZEFR_SCREENSHOT_DIR "/") + name));
     };
     dialog->resize(520, 640);
     dialog->show();
