@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "ConfigurationDocument.h"
-#include "MemoryRows.h"
+#include "configuration_document.h"
+#include "memory_rows.h"
 
 namespace zefr::reliability {
 

@@ -9,10 +9,10 @@
 #include <memory>
 #include <sstream>
 
-#include "CMainConfigDialog.h"
-#include "CheckRun.h"
-#include "EditorPrompts.h"
-#include "MemoryRows.h"
+#include "main_config_dialog.h"
+#include "check_run.h"
+#include "dialog_prompts.h"
+#include "memory_rows.h"
 
 namespace {
 

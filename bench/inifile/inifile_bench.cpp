@@ -11,8 +11,8 @@
 #include <utility>
 #include <vector>
 
-#include "IniFile.h"
 #include "field_table.h"
+#include "ini_file.h"
 
 namespace {
 

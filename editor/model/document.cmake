@@ -1,19 +1,19 @@
 # The configuration document, value checking and the rules that keep the
 # rows consistent: standard library only, tested without a window.
 add_library(zefr_document STATIC
-  CheckRun.cpp
-  ConfigurationDocument.cpp
-  MemoryRows.cpp
-  TreeRules.cpp
-  ValueCheck.cpp
-  WorkingPaths.cpp)
+  check_run.cpp
+  configuration_document.cpp
+  memory_rows.cpp
+  tree_rules.cpp
+  value_check.cpp
+  working_paths.cpp)
 target_include_directories(zefr_document PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(zefr_document PUBLIC zefr_schema zefr_inifile)
 
 add_executable(zefr_document_test
-  CheckRun_test.cpp
-  ConfigurationDocument_test.cpp
-  MemoryRows_test.cpp)
+  check_run_test.cpp
+  configuration_document_test.cpp
+  memory_rows_test.cpp)
 target_link_libraries(zefr_document_test PRIVATE zefr_document GTest::gtest_main)
 target_compile_definitions(zefr_document_test PRIVATE
   ZEFR_RES_DIR="${PROJECT_SOURCE_DIR}/editor/res")

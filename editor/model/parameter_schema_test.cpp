@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <map>
 #include <set>
 
 namespace zefr {
@@ -531,4 +533,30 @@ TEST(ParameterSchema, OptionDisplayChange) {
 }
 
 }  // namespace
+// The attribute word of every parameter, pinned: a checksum over the display
+// order and how many parameters carry each word.
+TEST(ParameterSchemaAttributes, EveryWordAsBefore) {
+  const ParameterSchema& s = Schema();
+  std::uint64_t hash = 1469598103934665603ull;
+  std::map<ParameterAttributes, int> perWord;
+  for (ParameterId id : s.DisplayOrder()) {
+    const ParameterDescriptor* d = s.Descriptor(id);
+    ASSERT_NE(d, nullptr) << id;
+    for (std::uint64_t part : {std::uint64_t(std::uint16_t(id)), std::uint64_t(d->attributes)}) {
+      hash ^= part;
+      hash *= 1099511628211ull;
+    }
+    ++perWord[d->attributes];
+  }
+  std::string words;
+  for (const auto& [word, count] : perWord) {
+    char line[32];
+    std::snprintf(line, sizeof line, "%x:%d ", unsigned(word), count);
+    words += line;
+  }
+  EXPECT_EQ(words, "20:5 2001:196 2002:84 2008:48 2080:44 6080:72 6100:36 10080:36 26004:104 42080:20 86100:32 142080:28 "
+                   "206080:48 402001:72 402002:56 2002002:96 4002080:32 ");
+  EXPECT_EQ(hash, 1292829434896534435ull);
+}
+
 }  // namespace zefr

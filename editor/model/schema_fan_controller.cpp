@@ -3,6 +3,7 @@
 #include <deque>
 #include <string>
 
+#include "parameter_schema.h"
 #include "schema_tables.h"
 
 namespace zefr::tables {
@@ -44,7 +45,7 @@ void AddFanSlot(std::vector<Parameter>& table, int n) {
   Parameter slot{
       .key = Keep("AssociatedFanSpeedMonitor" + std::to_string(n)),
       .displayName = Keep(OfFour("Associated Fan Speed Monitor", n)),
-      .attributes = 0x86100,
+      .attributes = attr::kFanSlot | attr::kCommentDisplay | attr::kIniKey | attr::kEntityReference,
       .reference = n == 1 ? Reference{.kind = kFanMonitorKind}
                           : Reference{.kind = kFanMonitorKind,
                                       .extraDisplay = "None",
@@ -64,7 +65,7 @@ void AddFanSlot(std::vector<Parameter>& table, int n) {
   table.push_back({
       .key = Keep(fan + "SetConfigurationCommand"),
       .displayName = Keep(OfFour("Set Fan Configuration Command", n)),
-      .attributes = 0x6080,
+      .attributes = attr::kCommentDisplay | attr::kIniKey | attr::kOptionList,
       .options = {{"", ""},
                   {"Varn Fan Speed Sensor 1", "0x0E"},
                   {"Varn Fan Speed Sensor 2", "0x0F"},
@@ -80,7 +81,7 @@ void AddFanSlot(std::vector<Parameter>& table, int n) {
   table.push_back({
       .key = Keep(fan + "PulsesPerRevolution"),
       .displayName = Keep(OfFour("Fan Pulses Per Revolution", n)),
-      .attributes = 0x6080,
+      .attributes = attr::kCommentDisplay | attr::kIniKey | attr::kOptionList,
       .options = {{"", ""},
                   {"1 pulse/rev.", "1"},
                   {"2 pulses/rev.", "2"},
@@ -92,7 +93,7 @@ void AddFanSlot(std::vector<Parameter>& table, int n) {
   table.push_back({
       .key = Keep(fan + "MinimumRPM"),
       .displayName = Keep(OfFour("Minimum Fan RPM", n)),
-      .attributes = 0x2001,
+      .attributes = attr::kIniKey | attr::kInteger,
       .maxLength = 6,
       .ranges = {{0x2, 0, 20000}},
       .help = Keep("Minimum speed (RPMs) for " + nth + " associated fan."),
@@ -100,7 +101,7 @@ void AddFanSlot(std::vector<Parameter>& table, int n) {
   table.push_back({
       .key = Keep(fan + "DependentMeasurement"),
       .displayName = Keep(OfFour("Fan-Dependent Measurement", n)),
-      .attributes = 0x4002080,
+      .attributes = attr::kTrueFalse | attr::kIniKey | attr::kOptionList,
       .options = {{"", ""}, {"False", "FALSE"}, {"True", "TRUE"}},
       .help = Keep("Specify whether or not the state of the " + nth +
                    " associated fan speed measurement depends on this fan controller: True "
@@ -116,7 +117,7 @@ const std::vector<Parameter>& FanControllerTable() {
     std::vector<Parameter> t = {
         {.key = "Enabled",
          .displayName = "Fan Controller 1",
-         .attributes = 0x142080,
+         .attributes = attr::kReferenced | attr::kInstanceSwitch | attr::kIniKey | attr::kOptionList,
          .options = EnabledOptions(),
          .dependents = {7016, 7116, 7216, 7316, 7416, 7516, 7616, 7716, 7816, 7916, 8016, 8116},
          .message8 = kDeviceDisabledMessage,
@@ -124,12 +125,12 @@ const std::vector<Parameter>& FanControllerTable() {
                  "whether the fan speed controller is enabled."},
         {.key = "Usage",
          .displayName = "Usage",
-         .attributes = 0x206080,
+         .attributes = attr::kUsage | attr::kCommentDisplay | attr::kIniKey | attr::kOptionList,
          .options = FanUsageOptions(),
          .help = "Indicates primary function of fan(s) connected to this fan speed controller."},
         {.key = nullptr,
          .displayName = "Device",
-         .attributes = 0x10080,
+         .attributes = attr::kSelector | attr::kOptionList,
          .options = {{"", ",,,,"},
                      {"Varn Fan Speed Controller 1", "0x20,0x1E,0x22,0x26,0x2A"},
                      {"Varn Fan Speed Controller 2", "0x20,0x1F,0x23,0x27,0x2B"},
@@ -147,7 +148,7 @@ const std::vector<Parameter>& FanControllerTable() {
                  "to be entered by hand."},
         {.key = "DeviceAddress",
          .displayName = "Device Address",
-         .attributes = 0x26004,
+         .attributes = attr::kDerived | attr::kCommentDisplay | attr::kIniKey | attr::kHexByte,
          .maxLength = 2,
          .ranges = {{0x2, 0, 255}},
          .dependents = {-1},
@@ -156,7 +157,7 @@ const std::vector<Parameter>& FanControllerTable() {
                  "controller."},
         {.key = "GetAttributesCommand",
          .displayName = "Get Attributes Command",
-         .attributes = 0x26004,
+         .attributes = attr::kDerived | attr::kCommentDisplay | attr::kIniKey | attr::kHexByte,
          .maxLength = 2,
          .ranges = {{0x2, 0, 255}},
          .dependents = {-2},
@@ -164,7 +165,7 @@ const std::vector<Parameter>& FanControllerTable() {
                  "controller."},
         {.key = "SetConfigurationCommand",
          .displayName = "Set Configuration Command",
-         .attributes = 0x26004,
+         .attributes = attr::kDerived | attr::kCommentDisplay | attr::kIniKey | attr::kHexByte,
          .maxLength = 2,
          .ranges = {{0x2, 0, 255}},
          .dependents = {-3},
@@ -172,7 +173,7 @@ const std::vector<Parameter>& FanControllerTable() {
                  "used to write configuration data."},
         {.key = "SetSpeedCommand",
          .displayName = "Set Speed Command",
-         .attributes = 0x26004,
+         .attributes = attr::kDerived | attr::kCommentDisplay | attr::kIniKey | attr::kHexByte,
          .maxLength = 2,
          .ranges = {{0x2, 0, 255}},
          .dependents = {-4},
@@ -180,7 +181,7 @@ const std::vector<Parameter>& FanControllerTable() {
                  "speed controller."},
         {.key = "GetSpeedCommand",
          .displayName = "Get Speed Command",
-         .attributes = 0x26004,
+         .attributes = attr::kDerived | attr::kCommentDisplay | attr::kIniKey | attr::kHexByte,
          .maxLength = 2,
          .ranges = {{0x2, 0, 255}},
          .dependents = {-5},
@@ -191,13 +192,13 @@ const std::vector<Parameter>& FanControllerTable() {
 
     t.push_back({.key = "PhysicalControllerIndex",
                  .displayName = "Physical Controller Index",
-                 .attributes = 0x2080,
+                 .attributes = attr::kIniKey | attr::kOptionList,
                  .options = {{"", ""}, {"1", "1"}, {"2", "2"}, {"3", "3"}, {"4", "4"}},
                  .help = "Index of the physical fan speed controller within the set of "
                          "physical controllers that the chosen device drives (1 to 4)."});
     t.push_back({.key = "MinOffMode",
                  .displayName = "Min/Off Mode",
-                 .attributes = 0x2080,
+                 .attributes = attr::kIniKey | attr::kOptionList,
                  .options = {{"", ""}, {"MIN Controlled", "MIN"}, {"OFF Controlled", "OFF"}},
                  .help = "Mode of operation for fan controller.\n"
                          "MIN\t=\tWhen asked for less than the minimum duty cycle, the fan "
@@ -206,7 +207,7 @@ const std::vector<Parameter>& FanControllerTable() {
                          "stops."});
     t.push_back({.key = "DutyCycleMin",
                  .displayName = "Minimum Duty Cycle",
-                 .attributes = 0x2001,
+                 .attributes = attr::kIniKey | attr::kInteger,
                  .maxLength = 3,
                  .ranges = {{0x2, 0, 100}},
                  .help = "Minimum duty cycle (%) for the fan controller. Specifies lowest duty "
@@ -215,27 +216,27 @@ const std::vector<Parameter>& FanControllerTable() {
                          "stops."});
     t.push_back({.key = "DutyCycleOn",
                  .displayName = "Fan-On Duty Cycle",
-                 .attributes = 0x2001,
+                 .attributes = attr::kIniKey | attr::kInteger,
                  .maxLength = 3,
                  .ranges = {{0x2, 5, 100}},
                  .help = "In OFF Controlled mode specifies duty cycle (%) above which fan, if "
                          "stopped, will be restarted."});
     t.push_back({.key = "DutyCycleMax",
                  .displayName = "Maximum Duty Cycle",
-                 .attributes = 0x2001,
+                 .attributes = attr::kIniKey | attr::kInteger,
                  .maxLength = 3,
                  .ranges = {{0x2, 0, 100}},
                  .help = "Maximum duty cycle (%) for fan controller."});
     t.push_back({.key = "SignalInvert",
                  .displayName = "Invert Output Signal",
-                 .attributes = 0x2080,
+                 .attributes = attr::kIniKey | attr::kOptionList,
                  .options = TrueFalseOptions(),
                  .help = "Indicates whether the output signal from fan controller needs to be "
                          "inverted (True) for the connected fans, or is used as it is "
                          "(False)."});
     t.push_back({.key = "SignalFrequency",
                  .displayName = "Signal Frequency",
-                 .attributes = 0x6080,
+                 .attributes = attr::kCommentDisplay | attr::kIniKey | attr::kOptionList,
                  .options = {{"", ""},
                              {"10 Hz (3-wire)", "10"},
                              {"23 Hz (3-wire)", "23"},
@@ -248,7 +249,7 @@ const std::vector<Parameter>& FanControllerTable() {
                  .help = "Specify frequency of output signal from fan controller."});
     t.push_back({.key = "SpinUpTime",
                  .displayName = "Spin Up Time",
-                 .attributes = 0x2080,
+                 .attributes = attr::kIniKey | attr::kOptionList,
                  .options = {{"", ""},
                              {"0 msec", "0"},
                              {"250 msec", "250"},
@@ -267,7 +268,7 @@ const std::vector<Parameter>& FanControllerTable() {
       t.push_back({.key = Keep("TempResponse" + std::to_string(unit) + "Weighting"),
                    .displayName = Keep("Temperature Weighting Response (" +
                                        std::to_string(unit) + "/12)"),
-                   .attributes = 0x2002002,
+                   .attributes = attr::kWeighting | attr::kIniKey | attr::kReal,
                    .maxLength = 7,
                    .ranges = {{0x2, 0, 100}},
                    .dependents = {static_cast<std::int16_t>(kFirstResponseUsage +
@@ -280,7 +281,7 @@ const std::vector<Parameter>& FanControllerTable() {
 
     t.push_back({.key = "Comments",
                  .displayName = "Comments",
-                 .attributes = 0x2008,
+                 .attributes = attr::kIniKey | attr::kText,
                  .maxLength = 0,
                  .help = "Special notes or specifications about this fan controller."});
     return t;

@@ -1,4 +1,5 @@
 // Voltage Monitor, instance 1.
+#include "parameter_schema.h"
 #include "schema_tables.h"
 
 namespace zefr::tables {
@@ -8,7 +9,7 @@ namespace {
 Parameter Threshold(const char* key, const char* displayName, const char* help) {
   return {.key = key,
           .displayName = displayName,
-          .attributes = 0x402002,
+          .attributes = attr::kThreshold | attr::kIniKey | attr::kReal,
           .maxLength = 11,
           .ranges = {{0x2, kWideMin, kWideMax}},
           .controlledByUsage = true,
@@ -21,14 +22,14 @@ const std::vector<Parameter>& VoltageMonitorTable() {
   static const std::vector<Parameter> table = {
       {.key = "Enabled",
        .displayName = "Voltage Monitor 1",
-       .attributes = 0x42080,
+       .attributes = attr::kInstanceSwitch | attr::kIniKey | attr::kOptionList,
        .options = EnabledOptions(),
        .message8 = kDeviceDisabledMessage,
        .help = "Contains configuration settings for this voltage monitor. Indicates whether "
                "the voltage monitor is enabled."},
       {.key = "Usage",
        .displayName = "Usage",
-       .attributes = 0x206080,
+       .attributes = attr::kUsage | attr::kCommentDisplay | attr::kIniKey | attr::kOptionList,
        .options = {{"", "", 0x2},
                    {"Unknown/Other Voltage", "0", 0x820},
                    {"+12 Volts", "1", 0x820},
@@ -47,7 +48,7 @@ const std::vector<Parameter>& VoltageMonitorTable() {
        .help = "Choose a voltage sensor associated with this voltage monitor."},
       {.key = nullptr,
        .displayName = "Device",
-       .attributes = 0x10080,
+       .attributes = attr::kSelector | attr::kOptionList,
        .options = {{"", ","},
                    {"Ardenvale, Internal Sensor", "*0x48,0x00"},
                    {"Ardenvale, External (Diode) Sensor", "*0x48,0x01"},
@@ -60,14 +61,14 @@ const std::vector<Parameter>& VoltageMonitorTable() {
                "(custom)\" leaves them to be entered by hand."},
       {.key = "DeviceAddress",
        .displayName = "Device Address",
-       .attributes = 0x26004,
+       .attributes = attr::kDerived | attr::kCommentDisplay | attr::kIniKey | attr::kHexByte,
        .maxLength = 2,
        .ranges = {{0x2, 0, 255}},
        .dependents = {-1},
        .help = "Pell Bus address (in hex) of device containing voltage sensor."},
       {.key = "GetReadingCommand",
        .displayName = "Get Reading Command",
-       .attributes = 0x26004,
+       .attributes = attr::kDerived | attr::kCommentDisplay | attr::kIniKey | attr::kHexByte,
        .maxLength = 2,
        .ranges = {{0x2, 0, 255}},
        .dependents = {-2},
@@ -88,7 +89,7 @@ const std::vector<Parameter>& VoltageMonitorTable() {
                 "Voltage (mV) above which a Non-Recoverable Health Status is reported."),
       {.key = "Comments",
        .displayName = "Comments",
-       .attributes = 0x2008,
+       .attributes = attr::kIniKey | attr::kText,
        .maxLength = 0,
        .help = "Special notes or specifications about this voltage monitor."},
   };

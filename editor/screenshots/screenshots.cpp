@@ -15,11 +15,14 @@
 #include <QTest>
 #include <cstdio>
 
-#include "CMainConfigDialog.h"
-#include "EditorPrompts.h"
-#include "FormFactorDialog.h"
+#include <QImage>
+#include <QSet>
+
 #include "alt_dialog.h"
 #include "command_ids.h"
+#include "dialog_prompts.h"
+#include "form_factor_dialog.h"
+#include "main_config_dialog.h"
 #include "param_items.h"
 #include "param_tree.h"
 #include "status_dialog.h"
@@ -28,8 +31,22 @@ namespace {
 
 QString g_out;
 
+// A window that failed to draw grabs as nothing or as one flat colour.
+bool drawn(const QPixmap& pm) {
+  if (pm.width() < 100 || pm.height() < 50) return false;
+  const QImage image = pm.toImage();
+  QSet<QRgb> colours;
+  for (int y = 0; y < image.height(); y += 2)
+    for (int x = 0; x < image.width(); x += 2) colours.insert(image.pixel(x, y));
+  return colours.size() >= 3;
+}
+
 bool save(const QPixmap& pm, const QString& name) {
   const QString path = QDir(g_out).filePath(name);
+  if (!drawn(pm)) {
+    std::fprintf(stderr, "%s: nothing drawn (%dx%d)\n", qPrintable(name), pm.width(), pm.height());
+    return false;
+  }
   if (!pm.save(path)) {
     std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
     return false;

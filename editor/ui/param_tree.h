@@ -3,18 +3,16 @@
 // an id chosen by its creator, and the owner does the rest in its notify handler.
 #pragma once
 
-#include <QColor>
-#include <QFont>
-#include <QRect>
-#include <QString>
 #include <QWidget>
 #include <cstdint>
 #include <memory>
 #include <vector>
 
-class CParamItem;
-class CParamTree;
-class QPainter;
+#include "param_fonts.h"
+#include "param_info_pane.h"
+#include "param_item.h"
+#include "param_list_wnd.h"
+
 class QScrollBar;
 
 // Option bits given at creation.
@@ -49,188 +47,6 @@ class ParamTreeOwner {
  public:
   virtual ~ParamTreeOwner() = default;
   virtual int paramTreeNotify(const ParamTreeNotify& n) = 0;
-};
-
-enum class ParamHit { Nowhere, Divider, Value, ExpandBox, Label };
-
-// The fonts all trees share: the menu font and its bold twin.
-struct ParamFonts {
-  static const QFont& normal();
-  static const QFont& bold();
-  static void rebuild();
-  static int generation();
-};
-
-// The grey of read-only values and of a disabled tree's texts.
-QColor paramGreyText();
-
-// Row geometry in pixels.
-constexpr int kRowHeight = 21;
-constexpr int kMultiLineRowHeight = 75;
-constexpr int kGutter = 16;
-constexpr int kInfoPaneHeight = 80;
-constexpr int kInitialColumnWidth = 150;
-
-// One row. The tree owns its rows; rows with an editor subclass this.
-class CParamItem {
- public:
-  enum class EditorKind { Plain = 1, Combo = 4, Edit = 6 };
-
-  CParamItem();
-  virtual ~CParamItem();
-  CParamItem(const CParamItem&) = delete;
-  CParamItem& operator=(const CParamItem&) = delete;
-
-  int id() const { return m_id; }
-  void setId(int id) { m_id = id; }
-  const QString& label() const { return m_label; }
-  void setLabel(const QString& s);
-  const QString& helpText() const { return m_help; }
-  void setHelpText(const QString& s);
-  const QString& messageText() const { return m_message; }
-  void setMessageText(const QString& s);
-
-  bool isReadOnly() const { return m_readOnly; }
-  void setReadOnly(bool on);
-  int rowHeight() const { return m_height; }
-  void setRowHeight(int h);
-  // true: label drawn 5 pixels below the row top instead of centred.
-  bool labelLayout() const { return m_labelTop; }
-  void setLabelLayout(bool top);
-
-  QColor valueBackColor() const { return m_valueBack; }
-  QColor valueTextColor() const { return m_valueText; }
-  QColor rowBackColor() const { return m_rowBack; }
-  QColor labelTextColor() const { return m_labelText; }
-  QColor labelBackColor() const { return m_labelBack; }
-  void setValueBackColor(const QColor& c);
-  void setValueTextColor(const QColor& c);
-  void setRowBackColor(const QColor& c);
-  void setLabelTextColor(const QColor& c);
-  void setLabelBackColor(const QColor& c);
-
-  bool isExpanded() const { return m_expanded; }
-  void setExpanded(bool on);
-  bool isSelected() const { return m_selected; }
-  void setSelected(bool on);
-  bool isEditing() const { return m_editing; }
-  bool isCommitted() const { return m_committed; }
-  // Opens the editor (no checks: callers decide whether the row may be edited).
-  void activate();
-  // Ends editing and tells the owner; does nothing when already committed.
-  void commit();
-
-  EditorKind editorKind() const { return m_kind; }
-  int sequence() const { return m_sequence; }
-  CParamTree* tree() const { return m_tree; }
-  CParamItem* parent() const { return m_parent; }
-  int childCount() const { return int(m_children.size()); }
-  CParamItem* child(int i) const { return m_children[size_t(i)].get(); }
-  bool hasChildren() const { return !m_children.empty(); }
-  // A child of the invisible root: a group header spanning both columns.
-  bool isTopLevel() const;
-
-  // Geometry of the last layout, in row-window coordinates.
-  QRect valueRect() const { return m_valueRect; }
-  QRect labelRect() const { return m_labelRect; }
-  QRect expandRect() const { return m_expandRect; }
-  QRect labelTextRect() const { return m_textRect; }
-  int indent() const { return m_indent; }
-  int top() const { return m_top; }
-
-  // The in-place editor widget, if any.
-  virtual QWidget* editor() const { return nullptr; }
-
-  // Row operations the tree calls; a plain row does nothing in any of them.
-  virtual void drawValue(QPainter& p, const QRect& r);
-  virtual void activateEditor() {}
-  virtual void reposition() {}      // move, and hide unless focused
-  virtual void repositionOnly() {}  // move only
-  virtual void endEditing() {}
-  virtual void destroyEditor() {}
-  virtual void deselected() {}
-  virtual void selected() {}
-  virtual void ancestorExpandChanged(bool) {}
-
- protected:
-  explicit CParamItem(EditorKind kind);
-  QWidget* rowWindow() const;  // parent of the editors; null before insertion
-  // Hides an editor, first moving the keyboard focus back to the rows so the
-  // focus never wanders outside the tree on its own.
-  void hideEditor(QWidget* w);
-  void requestRepaint() const;
-
- private:
-  friend class CParamTree;
-  friend class CParamListWnd;
-
-  int m_id = 0;
-  QString m_label, m_help, m_message;
-  int m_sequence = 0;
-  CParamItem* m_parent = nullptr;
-  std::vector<std::unique_ptr<CParamItem>> m_children;
-  CParamTree* m_tree = nullptr;
-  QRect m_valueRect, m_labelRect, m_expandRect, m_textRect;
-  QString m_shownLabel;  // the label as fitted by the last layout
-  QString m_fittedFrom;  // what m_shownLabel was fitted from, to skip refitting
-  int m_fittedWidth = -1, m_fittedAdvance = 0;
-  bool m_fittedBold = false;
-  int m_fittedGeneration = -1;
-  int m_indent = 0, m_top = 0;
-  bool m_committed = true, m_editing = false;
-  int m_height = kRowHeight;
-  bool m_selected = false, m_expanded = false, m_readOnly = false, m_labelTop = false;
-  EditorKind m_kind = EditorKind::Plain;
-  QColor m_valueBack, m_valueText, m_rowBack, m_labelText, m_labelBack;
-};
-
-// The window that draws the rows and takes the mouse and the keyboard.
-class CParamListWnd : public QWidget {
-  Q_OBJECT
- public:
-  explicit CParamListWnd(CParamTree* tree);
-  ParamHit hitTest(QPoint pt, CParamItem** item = nullptr);
-  bool isDraggingDivider() const { return m_dragging; }
-  // Keys that editors hand back to the rows arrive here.
-  void handleKey(int key, Qt::KeyboardModifiers mods);
-
- protected:
-  bool event(QEvent* e) override;
-  void paintEvent(QPaintEvent*) override;
-  void mousePressEvent(QMouseEvent* e) override;
-  void mouseMoveEvent(QMouseEvent* e) override;
-  void mouseReleaseEvent(QMouseEvent* e) override;
-  void mouseDoubleClickEvent(QMouseEvent* e) override;
-  void wheelEvent(QWheelEvent* e) override;
-  void keyPressEvent(QKeyEvent* e) override;
-  void resizeEvent(QResizeEvent*) override;
-  void focusInEvent(QFocusEvent*) override;
-  void focusOutEvent(QFocusEvent*) override;
-
- private:
-  void paintRows(QPainter& p);
-  void drawRow(QPainter& p, CParamItem* item);
-  void updateCursor(QPoint pt);
-  bool inputAllowed() const;
-
-  CParamTree* m_tree;
-  bool m_dragging = false;
-  int m_dragX = 0;
-};
-
-// The description pane below the rows: title, help and the red message.
-class CParamInfoPane : public QWidget {
-  Q_OBJECT
- public:
-  explicit CParamInfoPane(CParamTree* tree);
-  // The three texts the pane shows now (empty when blank).
-  void texts(QString& title, QString& help, QString& message) const;
-
- protected:
-  void paintEvent(QPaintEvent*) override;
-
- private:
-  CParamTree* m_tree;
 };
 
 class CParamTree : public QWidget {

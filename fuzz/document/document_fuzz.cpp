@@ -18,8 +18,8 @@
 #include <string_view>
 #include <vector>
 
-#include "ConfigurationDocument.h"
-#include "MemoryRows.h"
+#include "configuration_document.h"
+#include "memory_rows.h"
 #include "parameter_schema.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <utility>
 
-#include "ProfileText.h"
+#include "profile_text.h"
 
 namespace {
 

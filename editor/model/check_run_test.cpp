@@ -1,0 +1,121 @@
+#include "check_run.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace zefr {
+namespace {
+
+TEST(CheckArguments, Table) {
+  const struct {
+    std::vector<std::string> args;
+    bool ok;
+    FormFactor formFactor;
+    const char* file;
+  } cases[] = {
+      {{"a.ini"}, true, FormFactor::Custom, "a.ini"},
+      {{"--form-factor", "ATX", "a.ini"}, true, FormFactor::ATX, "a.ini"},
+      {{"a.ini", "--form-factor", "btx"}, true, FormFactor::BTX, "a.ini"},
+      {{"--form-factor", "custom", "a.ini"}, true, FormFactor::Custom, "a.ini"},
+      {{}, false, FormFactor::Custom, ""},
+      {{"--form-factor"}, false, FormFactor::Custom, ""},
+      {{"--form-factor", "mini", "a.ini"}, false, FormFactor::Custom, ""},
+      {{"a.ini", "b.ini"}, false, FormFactor::Custom, ""},
+      {{"--verbose", "a.ini"}, false, FormFactor::Custom, ""},
+  };
+  for (const auto& c : cases) {
+    std::string error;
+    const auto options = ParseCheckArguments(c.args, &error);
+    ASSERT_EQ(options.has_value(), c.ok) << (c.args.empty() ? "" : c.args.back());
+    if (!options) {
+      EXPECT_FALSE(error.empty());
+      continue;
+    }
+    EXPECT_EQ(options->formFactor, c.formFactor);
+    EXPECT_EQ(options->file, c.file);
+  }
+}
+
+TEST(CheckRun, ExitStatusSaysWhetherTheFileIsClean) {
+  const std::string path = testing::TempDir() + "zefr_check_run.ini";
+  const struct {
+    const char* text;
+    int rc;
+    const char* out;
+  } cases[] = {
+      {"[FanMonitor1]\nEnabled=TRUE\nFanSpeedNominal=2500\n", 0, ""},
+      {"[FanMonitor1]\nEnabled=TRUE\nFanSpeedNominal=-1\n", 1,
+       "Fan Monitors 1\xC2\xBBNominal Fan Speed: Value out of range (0, 20000). \n"},
+      {"[Other]\nKey=1\n", 2, ""},  // nothing to check
+  };
+  for (const auto& c : cases) {
+    std::ofstream(path, std::ios::binary) << c.text;
+    std::ostringstream out, err;
+    EXPECT_EQ(RunCheck({FormFactor::Custom, path}, out, err), c.rc) << c.text;
+    EXPECT_EQ(out.str(), c.out);
+  }
+  std::remove(path.c_str());
+}
+
+// Files that would block the check or grow it without end are refused with
+// the reason, exit 2.
+TEST(CheckRun, RefusesWhatIsNotABoundedFile) {
+  const std::string dir = testing::TempDir() + "zefr_check_refused";
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directory(dir);
+  ASSERT_EQ(::mkfifo((dir + "/fifo.ini").c_str(), 0600), 0);
+  std::ofstream(dir + "/big.ini", std::ios::binary) << std::string(1048577, '\n');
+  std::ofstream(dir + "/crlf.ini", std::ios::binary) << "[FanMonitor1]\r\nEnabled=TRUE\r\n"
+                                                     << std::string(1048576 - 29, '\n');
+  const struct {
+    std::string file;
+    int rc;
+    const char* reason;
+  } cases[] = {
+      {dir + "/fifo.ini", 2, "not a regular file"},
+      {"/dev/zero", 2, "not a regular file"},
+      {dir + "/big.ini", 2, "larger than 1048576 bytes"},
+      {dir + "/crlf.ini", 0, ""},  // CR LF counts as one byte, as the compiler reads it
+      {dir, 2, ""},
+  };
+  for (const auto& c : cases) {
+    std::ostringstream out, err;
+    EXPECT_EQ(RunCheck({FormFactor::Custom, c.file}, out, err), c.rc) << c.file;
+    EXPECT_NE(err.str().find(c.reason), std::string::npos) << err.str();
+  }
+  std::filesystem::remove_all(dir);
+}
+
+TEST(CheckRun, UnreadableFileSaysWhyOnStandardError) {
+  const std::string dir = testing::TempDir();
+  const struct {
+    std::string file;
+    std::string err;  // the message, or its start when it does not end in a line feed
+  } cases[] = {
+      {dir + "zefr_no_such_file.ini",
+       "zefrct_gui: cannot read \"" + dir + "zefr_no_such_file.ini\": No such file or directory\n"},
+      {dir, "zefrct_gui: cannot read \"" + dir + "\": Is a directory\n"},
+      // Opens, but reading it fails: the reader's reason follows.
+      {"/proc/self/mem", "zefrct_gui: cannot read \"/proc/self/mem\": "},
+  };
+  for (const auto& c : cases) {
+    std::ostringstream out, err;
+    EXPECT_EQ(RunCheck({FormFactor::Custom, c.file}, out, err), 2) << c.file;
+    EXPECT_EQ(out.str(), "");
+    if (c.err.back() == '\n') {
+      EXPECT_EQ(err.str(), c.err);
+    } else {
+      EXPECT_EQ(err.str().substr(0, c.err.size()), c.err);
+      EXPECT_GT(err.str().size(), c.err.size() + 1) << err.str();
+    }
+  }
+}
+
+}  // namespace
+}  // namespace zefr

@@ -1,0 +1,233 @@
+// Value checking: state words, row colours and messages, the error report.
+#include <charconv>
+#include <clocale>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <locale.h>
+
+#include "configuration_document.h"
+
+namespace zefr {
+
+namespace {
+
+// The C parses are done in the "C" locale, whatever the program's locale is.
+locale_t CLocale() {
+  static const locale_t locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
+  return locale;
+}
+
+long long ParseInteger(const std::string& text, int base, const char** end) {
+  char* stop = nullptr;
+  const long long value = strtoll_l(text.c_str(), &stop, base, CLocale());
+  *end = stop;
+  return value;
+}
+
+double ParseReal(const std::string& text, const char** end) {
+  char* stop = nullptr;
+  const double value = strtod_l(text.c_str(), &stop, CLocale());
+  *end = stop;
+  return value;
+}
+
+bool IsNumeric(ParameterAttributes type) {
+  return type == attr::kInteger || type == attr::kReal || type == attr::kHexByte;
+}
+
+bool HasLength(ParameterAttributes type) {
+  return IsNumeric(type) || type == attr::kText || type == 0x010;
+}
+
+const char* DefaultMessage(std::uint32_t code) {
+  switch (code) {
+    case state::kInputDisabled: return "Input disabled.";
+    case state::kOutOfRange: return "Value out of range";
+    case state::kTooLong: return "Value length longer than";
+    case state::kBadValue: return "Bad value.";
+    case state::kTrueFalse: return "Value must be True or False.";
+    default: return "";
+  }
+}
+
+// Fixed two decimals, independent of the locale.
+std::string TwoDecimals(double value) {
+  char buffer[64];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 2);
+  return std::string(buffer, result.ptr);
+}
+
+}  // namespace
+
+namespace valuetext {
+
+bool IsValidNumber(const std::string& text, int integerBase) {
+  const char* begin = text.c_str();
+  const char* integerEnd = nullptr;
+  const char* realEnd = nullptr;
+  ParseInteger(text, integerBase, &integerEnd);
+  ParseReal(text, &realEnd);
+  if (integerEnd == begin || realEnd == begin) return false;
+  const bool realLonger = realEnd > integerEnd;
+  const char* rest = realLonger ? realEnd : integerEnd;
+  if (*rest == '\0') return true;
+  const std::string_view suffixes = realLonger ? "fFlL" : "uUlL";
+  return suffixes.find(*rest) != std::string_view::npos;
+}
+
+}  // namespace valuetext
+
+using valuetext::EqualsNoCase;
+using valuetext::IsValidNumber;
+using valuetext::StripHexPrefix;
+
+std::string ConfigurationDocument::Message(ParameterId id, std::uint32_t code) const {
+  if (const auto own = schema_.Message(id, code)) return *own;
+  return DefaultMessage(code);
+}
+
+std::uint16_t ConfigurationDocument::RowClass(ParameterId id) const {
+  const ParameterDescriptor* d = Desc(id);
+  if (d == nullptr || d->controlling == kNoParameter) return rows::kPlain;
+  return schema_.RowClass(id, ValueOf(d->controlling), formFactor_);
+}
+
+bool ConfigurationDocument::CheckParameter(ParameterId id) {
+  ParamRow* row = Row(id);
+  const ParameterDescriptor* d = Desc(id);
+  if (row == nullptr || d == nullptr) return false;
+  const ParameterAttributes type = d->Type();
+  if (type == attr::kHeading) return false;
+
+  std::string value = ValueOf(id);
+  if (type == attr::kHexByte) {
+    // Shown again normalised; the baseline stays.
+    ShowHex(*row, value);
+    value = ValueOf(id);
+  }
+
+  bool tooLong = false;
+  if (HasLength(type)) {
+    const std::string counted = type == attr::kHexByte ? StripHexPrefix(value) : value;
+    if (!(type == attr::kHexByte && EqualsNoCase(counted, "NONE")))
+      tooLong = d->maxLength != 0 && valuetext::Utf8Length(counted) > d->maxLength;
+  }
+  SetBits(id, state::kTooLong, tooLong);
+
+  const bool none = type == attr::kHexByte && EqualsNoCase(value, "NONE");
+  bool wellFormed = true;
+  if (!value.empty()) {
+    switch (type) {
+      case attr::kInteger: wellFormed = IsValidNumber(value, 10); break;
+      case attr::kReal: wellFormed = IsValidNumber(value, 10); break;
+      case attr::kHexByte: wellFormed = none || IsValidNumber(value, 16); break;
+      case attr::kOptionList:
+      case attr::kOptionList2:
+      case attr::kEntityReference: {
+        const int selected = row->Selected();
+        wellFormed = selected < 0 || row->ItemData(selected) != d->OptionCount();
+        break;
+      }
+      default: break;
+    }
+  }
+  // A fan slot set after an unset one keeps its mark whatever its form.
+  SetBits(id, state::kBadValue, !wellFormed || outOfOrder_.count(id) != 0);
+
+  bool outOfRange = false;
+  if (!value.empty() && wellFormed && IsNumeric(type) && !none) {
+    if (const auto range = schema_.Range(id, RowClass(id))) {
+      const char* end = nullptr;
+      if (type == attr::kReal) {
+        const float v = static_cast<float>(ParseReal(value, &end));
+        outOfRange = !(range->first <= v && v <= range->second);
+      } else {
+        const long long v = ParseInteger(value, type == attr::kHexByte ? 16 : 10, &end);
+        const auto minimum = static_cast<long long>(range->first);
+        const auto maximum = static_cast<long long>(range->second);
+        outOfRange = !(minimum <= v && v <= maximum);
+      }
+    }
+  }
+  SetBits(id, state::kOutOfRange, outOfRange);
+  return outOfRange || (tooLong && wellFormed);
+}
+
+std::string ConfigurationDocument::DescribeErrors(ParameterId id) {
+  ParamRow* row = Row(id);
+  const ParameterDescriptor* d = Desc(id);
+  if (row == nullptr || d == nullptr) return {};
+  const std::uint32_t word = StateWord(id);
+  std::string item, report;
+  const auto both = [&](const std::string& text) {
+    item += text;
+    report += text;
+  };
+
+  if ((word & state::kInputDisabled) != 0) {
+    item += Message(id, state::kInputDisabled) + " ";
+    row->SetReadOnly(true);
+    row->SetGreyText(true);
+  } else {
+    row->SetReadOnly(false);
+    row->SetGreyText(false);
+  }
+  if ((word & state::kOutOfRange) != 0) {
+    const auto range = schema_.Range(id, RowClass(id)).value_or(std::pair<float, float>{0, 0});
+    const std::string message = Message(id, state::kOutOfRange);
+    if (d->Type() == attr::kReal)
+      both(message + " (" + TwoDecimals(range.first) + ", " + TwoDecimals(range.second) + "). ");
+    else
+      both(message + " (" + std::to_string(static_cast<long long>(range.first)) + ", " +
+           std::to_string(static_cast<long long>(range.second)) + "). ");
+  }
+  if ((word & state::kTooLong) != 0)
+    both(Message(id, state::kTooLong) + " " + std::to_string(d->maxLength) + ". ");
+  if ((word & state::kBadValue) != 0) both(Message(id, state::kBadValue) + " ");
+  if ((word & state::kTrueFalse) != 0) both(Message(id, state::kTrueFalse) + " ");
+
+  row->SetMessage(item);
+  ColorRef colour = colours::kPlain;
+  if ((word & state::kErrors) != 0)
+    colour = colours::kError;
+  else if (d->Has(attr::kInstanceSwitch))
+    colour = EqualsNoCase(ValueOf(id), "TRUE") ? colours::kEnabled : colours::kDisabled;
+  row->SetLabelBackground(colour);
+
+  if (report.empty()) return {};
+  const EntityKind* kind = schema_.Kind(d->kind);
+  std::string line = kind != nullptr ? kind->displayName : std::string();
+  line += "s " + std::to_string(d->instanceNumber);
+  line += "\xC2\xBB";  // U+00BB
+  line += d->displayName + ": " + report + "\r\n";
+  return line;
+}
+
+void ConfigurationDocument::Check(ParameterId id) {
+  CheckParameter(id);
+  DescribeErrors(id);
+}
+
+const std::string& ConfigurationDocument::CollectErrorReport() {
+  report_.clear();
+  for (const ParameterId id : schema_.DisplayOrder()) {
+    const ParameterDescriptor* d = Desc(id);
+    if (d == nullptr) continue;
+    if (d->Has(attr::kInstanceSwitch)) {
+      // A switch that is neither TRUE nor FALSE leaves its instance off; the
+      // compiler refuses it, so the report names it.
+      CheckParameter(id);
+      if ((StateWord(id) & state::kBadValue) != 0) report_ += DescribeErrors(id);
+      continue;
+    }
+    const ParameterDescriptor* parent = Desc(d->parent);
+    if (parent == nullptr || !parent->Has(attr::kInstanceSwitch)) continue;
+    if (!EqualsNoCase(ValueOf(d->parent), "TRUE")) continue;
+    CheckParameter(id);
+    report_ += DescribeErrors(id);
+  }
+  return report_;
+}
+
+}  // namespace zefr
