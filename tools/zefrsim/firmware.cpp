@@ -65,13 +65,13 @@ std::uint8_t CheckPayload(const std::uint8_t* data, std::size_t length, std::uin
   return kCodeAccepted;
 }
 
-bool Settings::Apply(const std::string& setting, std::string& error) {
+bool Settings::Apply(const std::string& setting, std::string* err) {
   std::string key = setting;
   std::string value;
   long count = -1;
   if (auto at = key.find('@'); at != std::string::npos) {
     if (!ParseNumber(key.substr(at + 1), count) || count < 1) {
-      error = "bad count in \"" + setting + "\"";
+      *err = "bad count in \"" + setting + "\"";
       return false;
     }
     key.resize(at);
@@ -84,7 +84,7 @@ bool Settings::Apply(const std::string& setting, std::string& error) {
   const bool hasNumber = ParseNumber(value, number);
   auto arm = [&](Fault& f, bool needsValue) {
     if (needsValue && (!hasNumber || number < 0)) {
-      error = "\"" + key + "\" needs a number";
+      *err = "\"" + key + "\" needs a number";
       return false;
     }
     f.value = number;
@@ -99,7 +99,7 @@ bool Settings::Apply(const std::string& setting, std::string& error) {
   }
   if (key == "maxlen") {
     if (!hasNumber || number < 0 || number > 0xFFFFFFFFL) {
-      error = "\"maxlen\" needs a number";
+      *err = "\"maxlen\" needs a number";
       return false;
     }
     maxMessageLength = static_cast<std::uint32_t>(number);
@@ -107,7 +107,7 @@ bool Settings::Apply(const std::string& setting, std::string& error) {
   }
   if (key == "entity") {
     if (!hasNumber || number < 0 || number > 0xFFFF) {
-      error = "\"entity\" needs a 16-bit number";
+      *err = "\"entity\" needs a 16-bit number";
       return false;
     }
     entity = static_cast<std::uint16_t>(number);
@@ -127,7 +127,7 @@ bool Settings::Apply(const std::string& setting, std::string& error) {
   if (key == "drop") return arm(drop, false);
   if (key == "close") return arm(close, false);
   if (key == "refuse") return arm(refuse, false);
-  error = "unknown setting \"" + key + "\"";
+  *err = "unknown setting \"" + key + "\"";
   return false;
 }
 

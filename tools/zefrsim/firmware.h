@@ -51,9 +51,9 @@ struct Settings {
   Fault refuse;         // close the connection on a connect request
   bool echo = false;    // other commands answer code 1 followed by their data
 
-  // Applies one "key[=value][@count]" setting; false with `error` set when it
+  // Applies one "key[=value][@count]" setting; false with `*err` set when it
   // is not understood. "reset" clears every fault.
-  bool Apply(const std::string& setting, std::string& error);
+  bool Apply(const std::string& setting, std::string* err);
 };
 
 // What to do with one incoming message.

@@ -91,19 +91,19 @@ TEST(Settings, Apply) {
   for (const Case& c : cases) {
     Settings s;
     std::string error;
-    EXPECT_EQ(s.Apply(c.setting, error), c.ok) << c.setting;
+    EXPECT_EQ(s.Apply(c.setting, &error), c.ok) << c.setting;
     EXPECT_EQ(error.empty(), c.ok) << c.setting;
   }
   Settings s;
   std::string error;
-  ASSERT_TRUE(s.Apply("delay=1500@2", error));
+  ASSERT_TRUE(s.Apply("delay=1500@2", &error));
   EXPECT_EQ(s.delayMs.value, 1500);
   EXPECT_TRUE(s.delayMs.Take());
   EXPECT_TRUE(s.delayMs.Take());
   EXPECT_FALSE(s.delayMs.Take());
-  ASSERT_TRUE(s.Apply("maxlen=99", error));
-  ASSERT_TRUE(s.Apply("close", error));
-  ASSERT_TRUE(s.Apply("reset", error));
+  ASSERT_TRUE(s.Apply("maxlen=99", &error));
+  ASSERT_TRUE(s.Apply("close", &error));
+  ASSERT_TRUE(s.Apply("reset", &error));
   EXPECT_FALSE(s.close.Armed());
   EXPECT_EQ(s.maxMessageLength, 99u);
 }
@@ -128,7 +128,7 @@ TEST_F(FirmwareTest, ConnectRequest) {
   EXPECT_EQ(fw.Connect(wrongClient).action, Reply::Action::kClose);
   EXPECT_EQ(fw.Connect(Request(3, 1, {})).action, Reply::Action::kClose);
   std::string error;
-  ASSERT_TRUE(fw.settings().Apply("refuse@1", error));
+  ASSERT_TRUE(fw.settings().Apply("refuse@1", &error));
   EXPECT_EQ(fw.Connect(ConnectRequest()).action, Reply::Action::kClose);
   EXPECT_EQ(fw.Connect(ConnectRequest()).action, Reply::Action::kSend);
   EXPECT_EQ(fw.stats().connects, 2);
@@ -162,8 +162,8 @@ TEST_F(FirmwareTest, RefusalThenFailureQuery) {
   EXPECT_EQ(files.Find("stored.bin"), nullptr);
 
   std::string error;
-  ASSERT_TRUE(fw.settings().Apply("ccode=12@1", error));
-  ASSERT_TRUE(fw.settings().Apply("entity=0x1D27", error));
+  ASSERT_TRUE(fw.settings().Apply("ccode=12@1", &error));
+  ASSERT_TRUE(fw.settings().Apply("entity=0x1D27", &error));
   EXPECT_EQ(fw.Request(Request(3, 1, Payload())).bytes, std::vector<std::uint8_t>{12});
   EXPECT_EQ(fw.Request(Request(0, 6, {})).bytes, (std::vector<std::uint8_t>{0, 0, 0, 0, 0x27, 0x1D}));
   // The injected code was for one payload only.
@@ -174,7 +174,7 @@ TEST_F(FirmwareTest, AnswersAsLongAsAskedAndNotAtAllForNothing) {
   EXPECT_EQ(fw.Request(Request(9, 3, {1, 2})).bytes, (std::vector<std::uint8_t>{1, 0, 0}));
   EXPECT_EQ(fw.Request(Request(9, 0, {1, 2})).action, Reply::Action::kNone);
   std::string error;
-  ASSERT_TRUE(fw.settings().Apply("echo", error));
+  ASSERT_TRUE(fw.settings().Apply("echo", &error));
   EXPECT_EQ(fw.Request(Request(9, 3, {1, 2})).bytes, (std::vector<std::uint8_t>{1, 1, 2}));
 }
 
@@ -194,7 +194,7 @@ TEST_F(FirmwareTest, InjectedFaults) {
   };
   for (const Case& c : cases) {
     std::string error;
-    ASSERT_TRUE(fw.settings().Apply(c.setting, error)) << c.setting;
+    ASSERT_TRUE(fw.settings().Apply(c.setting, &error)) << c.setting;
     Reply r = fw.Request(Request(0, 6, {}));
     EXPECT_EQ(r.action, c.action) << c.setting;
     if (c.action == Reply::Action::kSend) {

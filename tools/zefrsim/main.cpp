@@ -116,7 +116,7 @@ int main(int argc, char** argv) {
   zefrsim::Firmware firmware(store);
   for (const std::string& s : settingList) {
     std::string error;
-    if (!firmware.settings().Apply(s, error)) {
+    if (!firmware.settings().Apply(s, &error)) {
       std::fprintf(stderr, "zefrsim: %s\n", error.c_str());
       return 2;
     }

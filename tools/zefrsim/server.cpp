@@ -78,7 +78,7 @@ std::string Control(Firmware& fw, const Counters& counters, const std::string& t
   std::ostringstream answer;
   while (words >> word) {
     if (word == "stats") continue;
-    if (!fw.settings().Apply(word, error)) return "error " + error;
+    if (!fw.settings().Apply(word, &error)) return "error " + error;
   }
   const Stats& s = fw.stats();
   answer << "ok connects=" << s.connects << " requests=" << s.requests << " accepted=" << s.accepted
