@@ -8,6 +8,7 @@
 
 #include "configuration_document.h"
 #include "memory_rows.h"
+#include "value_text.h"
 
 namespace zefr {
 

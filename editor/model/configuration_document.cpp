@@ -1,6 +1,7 @@
 #include "configuration_document.h"
 
 #include "ini_file.h"
+#include "value_text.h"
 
 namespace zefr {
 
@@ -59,7 +60,7 @@ void ConfigurationDocument::StartUp() {
   const auto& order = schema_.DisplayOrder();
   for (const ParameterId id : order) rules_.Refresh(id);
   for (const ParameterId id : order) checks_.Check(id);
-  for (const ParameterId id : order) baseline_[Slot(id)] = ValueOf(id);
+  for (const ParameterId id : order) baseline_[IdSlot(id)] = ValueOf(id);
 }
 
 std::string ConfigurationDocument::ValueOf(ParameterId id) const {
@@ -114,7 +115,7 @@ bool ConfigurationDocument::SetValue(ParameterId id, std::string_view text) {
         ShowBadData(id, *row, text);
       break;
   }
-  baseline_[Slot(id)] = ValueOf(id);
+  baseline_[IdSlot(id)] = ValueOf(id);
   return true;
 }
 
@@ -157,7 +158,7 @@ std::optional<InstanceRef> ConfigurationDocument::InstanceOf(ParameterId id) con
 }
 
 std::string ConfigurationDocument::Baseline(ParameterId id) const {
-  return baseline_[Slot(id)];
+  return baseline_[IdSlot(id)];
 }
 
 void ConfigurationDocument::ResetToDefaults() {
@@ -207,10 +208,11 @@ LoadResult ConfigurationDocument::Load(const std::string& path) {
   // The hex fields were loaded one by one; lock them as the device they name
   // says, now that the whole device is known.
   for (const ParameterId id : order)
-    if (const auto* d = Desc(id); d != nullptr && d->Has(attr::kSelector)) rules_.ApplySelectorLocks(id);
+    if (const auto* d = Desc(id); d != nullptr && d->Has(attr::kSelector))
+      rules_.ApplySelectorLocks(id);
   // The baseline is the value as shown, so an untouched value never counts
   // as a change (a key missing from the file included).
-  for (const ParameterId id : order) baseline_[Slot(id)] = ValueOf(id);
+  for (const ParameterId id : order) baseline_[IdSlot(id)] = ValueOf(id);
   return result;
 }
 

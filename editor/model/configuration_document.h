@@ -16,7 +16,6 @@
 #include "parameter_schema.h"
 #include "tree_rules.h"
 #include "value_checks.h"
-#include "value_text.h"
 
 namespace zefr {
 
@@ -93,9 +92,6 @@ class ConfigurationDocument final : public DocumentValues {
  private:
   ParamRow* Row(ParameterId id) const { return rows_.Row(id); }
   const ParameterDescriptor* Desc(ParameterId id) const { return schema_.Descriptor(id); }
-  // Ids run from 100 to 9748; the baseline lives in a flat table.
-  static std::size_t Slot(ParameterId id) { return id > 0 && id < kIdLimit ? static_cast<std::size_t>(id) : 0; }
-  static constexpr int kIdLimit = 10000;
 
   ParameterSchema& schema_;
   RowSource& rows_;

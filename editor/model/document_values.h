@@ -4,6 +4,7 @@
 // them. ConfigurationDocument implements it and owns both, so they depend on
 // this and not on the document.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -14,6 +15,12 @@ namespace zefr {
 
 // Stands in for the display of an option that was not found.
 inline constexpr std::string_view kBogusValue = "__THIS_IS_A_BOGUS_VAL__";
+
+// Ids run from 100 to 9748; per-id state lives in flat tables this long.
+inline constexpr int kIdLimit = 10000;
+inline std::size_t IdSlot(ParameterId id) {
+  return id > 0 && id < kIdLimit ? static_cast<std::size_t>(id) : 0;
+}
 
 class DocumentValues {
  public:

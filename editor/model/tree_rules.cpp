@@ -50,7 +50,7 @@ TreeRules::TreeRules(ParameterSchema& schema, RowSource& rows, DocumentValues& v
       enabledMasks_(ParameterSchema::kKindCount, 0),
       positionInOrder_(kIdLimit, SIZE_MAX) {
   const auto& order = schema_.DisplayOrder();
-  for (std::size_t i = 0; i < order.size(); ++i) positionInOrder_[Slot(order[i])] = i;
+  for (std::size_t i = 0; i < order.size(); ++i) positionInOrder_[IdSlot(order[i])] = i;
 }
 
 TreeRules::TreeRules(const TreeRules& other, DocumentValues& values, ValueChecks& checks)
@@ -75,7 +75,7 @@ bool TreeRules::OnCommitted(ParameterId id) {
 std::vector<ParameterId> TreeRules::Following(ParameterId from, ParameterId parent) const {
   std::vector<ParameterId> ids;
   const auto& order = schema_.DisplayOrder();
-  const std::size_t at = positionInOrder_[Slot(from)];
+  const std::size_t at = positionInOrder_[IdSlot(from)];
   if (at == SIZE_MAX) return ids;
   for (std::size_t i = at + 1; i < order.size(); ++i) {
     const ParameterDescriptor* d = Desc(order[i]);

@@ -40,8 +40,6 @@ class TreeRules {
   ParamRow* Row(ParameterId id) const { return rows_.Row(id); }
   const ParameterDescriptor* Desc(ParameterId id) const { return schema_.Descriptor(id); }
   std::string ValueOf(ParameterId id) const { return values_.ValueOf(id); }
-  static std::size_t Slot(ParameterId id) { return id > 0 && id < kIdLimit ? static_cast<std::size_t>(id) : 0; }
-  static constexpr int kIdLimit = 10000;
 
   void SetOrderingMarks(const std::vector<ParameterId>& slots);
   void RebuildList(ParameterId id, ParamRow& row);

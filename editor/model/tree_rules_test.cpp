@@ -161,7 +161,8 @@ TEST_F(TreeRulesTest, EnabledMaskHasOneBitPerEnabledInstance) {
   }
   // Other kinds keep theirs; there is no kind outside the schema.
   EXPECT_EQ(doc.Rules().EnabledMask(1), 0u);
-  for (const int kind : {-1, ParameterSchema::kKindCount, 1000}) EXPECT_EQ(doc.Rules().EnabledMask(kind), 0u) << kind;
+  for (const int kind : {-1, ParameterSchema::kKindCount, 1000})
+    EXPECT_EQ(doc.Rules().EnabledMask(kind), 0u) << kind;
 }
 
 }  // namespace

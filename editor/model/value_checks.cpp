@@ -53,10 +53,10 @@ ValueChecks::ValueChecks(const ValueChecks& other, const DocumentValues& values)
       outOfOrder_(other.outOfOrder_),
       report_(other.report_) {}
 
-std::uint32_t ValueChecks::StateWord(ParameterId id) const { return words_[Slot(id)]; }
+std::uint32_t ValueChecks::StateWord(ParameterId id) const { return words_[IdSlot(id)]; }
 
 void ValueChecks::SetBits(ParameterId id, std::uint32_t bits, bool on) {
-  std::uint32_t& word = words_[Slot(id)];
+  std::uint32_t& word = words_[IdSlot(id)];
   word = on ? (word | bits) : (word & ~bits);
 }
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "document_values.h"
@@ -67,9 +68,6 @@ class ValueChecks {
  private:
   ParamRow* Row(ParameterId id) const { return rows_.Row(id); }
   const ParameterDescriptor* Desc(ParameterId id) const { return schema_.Descriptor(id); }
-  // Ids run from 100 to 9748; the state words live in a flat table.
-  static std::size_t Slot(ParameterId id) { return id > 0 && id < kIdLimit ? static_cast<std::size_t>(id) : 0; }
-  static constexpr int kIdLimit = 10000;
   std::string Message(ParameterId id, std::uint32_t code) const;
 
   const ParameterSchema& schema_;
