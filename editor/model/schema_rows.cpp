@@ -1,4 +1,6 @@
 // Rows that several kinds share, made from the few things that differ.
+#include <utility>
+
 #include "parameter_schema.h"
 #include "schema_tables.h"
 

@@ -70,7 +70,8 @@ Parameter UsageRow(std::vector<Option> usages, const char* help);
 // The device list; each option's stored text fills `fields` (row offsets).
 Parameter DeviceRow(std::vector<Option> devices, std::vector<std::int16_t> fields,
                     const char* help);
-// A hex byte of the device, filled from the Device row `device` rows away.
+// A hex byte of the device, filled from the Device row `device` rows away
+// (-1: the row above).
 Parameter DeviceFieldRow(const char* key, const char* displayName, std::int16_t device,
                          const char* help);
 // An integer or real within one range.
