@@ -8,6 +8,7 @@
 
 #include "configuration_document.h"
 #include "memory_rows.h"
+#include "value_text.h"
 
 namespace zefr {
 
@@ -78,7 +79,7 @@ int RunCheck(const CheckOptions& options, std::ostream& out, std::ostream& err) 
     err << "zefrct_gui: \"" << options.file << "\" holds no configuration data\n";
     return 2;
   }
-  std::string report = doc.CollectErrorReport();
+  std::string report = doc.Checks().CollectErrorReport();
   // One line per error, with the line ends of this platform.
   for (std::size_t at; (at = report.find("\r\n")) != std::string::npos;) report.erase(at, 1);
   out << report;

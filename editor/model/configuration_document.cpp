@@ -1,10 +1,7 @@
 #include "configuration_document.h"
 
-#include <cctype>
-#include <cstdint>
-#include <cstdio>
-
 #include "ini_file.h"
+#include "value_text.h"
 
 namespace zefr {
 
@@ -24,56 +21,6 @@ std::string CutComment(std::string value) {
 
 }  // namespace
 
-namespace valuetext {
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  return true;
-}
-
-std::string StripHexPrefix(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '0' && i + 1 < text.size() && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
-      ++i;
-      continue;
-    }
-    out.push_back(text[i]);
-  }
-  return out;
-}
-
-std::string HexFromPlainInteger(std::string_view text) {
-  if (text.empty()) return std::string(text);
-  // The compiler's byte reader: octal after a leading 0, else decimal.
-  const unsigned base = text.size() > 1 && text[0] == '0' ? 8 : 10;
-  std::uint64_t value = 0;
-  for (const char c : text) {
-    const unsigned digit = static_cast<unsigned>(c - '0');
-    if (c < '0' || c > '9' || digit >= base) return std::string(text);
-    value = value * base + digit;
-    // Past the 32-bit range the compiler saturates; leave such text alone.
-    if (value > 0x7FFFFFFFu) return std::string(text);
-  }
-  char out[16];
-  std::snprintf(out, sizeof out, "0x%02X", static_cast<unsigned>(value));
-  return out;
-}
-
-std::size_t Utf8Length(std::string_view text) {
-  std::size_t n = 0;
-  for (const char c : text)
-    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++n;
-  return n;
-}
-
-}  // namespace valuetext
-
 using valuetext::EqualsNoCase;
 using valuetext::StripHexPrefix;
 
@@ -81,12 +28,18 @@ ConfigurationDocument::ConfigurationDocument(ParameterSchema& schema, RowSource&
     : schema_(schema),
       rows_(rows),
       baseline_(kIdLimit),
-      words_(kIdLimit, 0),
-      enabledMasks_(ParameterSchema::kKindCount, 0),
-      positionInOrder_(kIdLimit, SIZE_MAX) {
-  const auto& order = schema_.DisplayOrder();
-  for (std::size_t i = 0; i < order.size(); ++i) positionInOrder_[Slot(order[i])] = i;
-}
+      checks_(schema, rows, *this),
+      rules_(schema, rows, *this, checks_) {}
+
+ConfigurationDocument::ConfigurationDocument(const ConfigurationDocument& other)
+    : DocumentValues(other),
+      schema_(other.schema_),
+      rows_(other.rows_),
+      formFactor_(other.formFactor_),
+      flags_(other.flags_),
+      baseline_(other.baseline_),
+      checks_(other.checks_, *this),
+      rules_(other.rules_, *this, checks_) {}
 
 void ConfigurationDocument::InitRow(ParameterId id) {
   ParamRow* row = Row(id);
@@ -105,9 +58,9 @@ void ConfigurationDocument::InitRow(ParameterId id) {
 
 void ConfigurationDocument::StartUp() {
   const auto& order = schema_.DisplayOrder();
-  for (const ParameterId id : order) Refresh(id);
-  for (const ParameterId id : order) Check(id);
-  for (const ParameterId id : order) baseline_[Slot(id)] = ValueOf(id);
+  for (const ParameterId id : order) rules_.Refresh(id);
+  for (const ParameterId id : order) checks_.Check(id);
+  for (const ParameterId id : order) baseline_[IdSlot(id)] = ValueOf(id);
 }
 
 std::string ConfigurationDocument::ValueOf(ParameterId id) const {
@@ -162,7 +115,7 @@ bool ConfigurationDocument::SetValue(ParameterId id, std::string_view text) {
         ShowBadData(id, *row, text);
       break;
   }
-  baseline_[Slot(id)] = ValueOf(id);
+  baseline_[IdSlot(id)] = ValueOf(id);
   return true;
 }
 
@@ -205,14 +158,14 @@ std::optional<InstanceRef> ConfigurationDocument::InstanceOf(ParameterId id) con
 }
 
 std::string ConfigurationDocument::Baseline(ParameterId id) const {
-  return baseline_[Slot(id)];
+  return baseline_[IdSlot(id)];
 }
 
 void ConfigurationDocument::ResetToDefaults() {
   const auto& order = schema_.DisplayOrder();
   for (const ParameterId id : order) SetValue(id, schema_.DefaultValue(id).value_or(""));
-  for (const ParameterId id : order) Refresh(id);
-  for (const ParameterId id : order) Check(id);
+  for (const ParameterId id : order) rules_.Refresh(id);
+  for (const ParameterId id : order) checks_.Check(id);
   for (const ParameterId id : order) {
     ParamRow* row = Row(id);
     if (row == nullptr || schema_.ExtraOption(id) == nullptr) continue;
@@ -240,8 +193,8 @@ LoadResult ConfigurationDocument::Load(const std::string& path) {
     if (IsHex(*d)) value = valuetext::HexFromPlainInteger(value);
     if (value != ValueOf(id)) {
       SetValue(id, value);
-      Refresh(id);
-      Check(id);
+      rules_.Refresh(id);
+      checks_.Check(id);
     }
   };
   // Every `Enabled` first: a reference may name an instance of a kind that
@@ -255,10 +208,11 @@ LoadResult ConfigurationDocument::Load(const std::string& path) {
   // The hex fields were loaded one by one; lock them as the device they name
   // says, now that the whole device is known.
   for (const ParameterId id : order)
-    if (const auto* d = Desc(id); d != nullptr && d->Has(attr::kSelector)) ApplySelectorLocks(id);
+    if (const auto* d = Desc(id); d != nullptr && d->Has(attr::kSelector))
+      rules_.ApplySelectorLocks(id);
   // The baseline is the value as shown, so an untouched value never counts
   // as a change (a key missing from the file included).
-  for (const ParameterId id : order) baseline_[Slot(id)] = ValueOf(id);
+  for (const ParameterId id : order) baseline_[IdSlot(id)] = ValueOf(id);
   return result;
 }
 
@@ -327,41 +281,10 @@ std::string ConfigurationDocument::TitleText(const std::string& nameAndExtension
   return title;
 }
 
-std::uint32_t ConfigurationDocument::EnabledMask(int kind) const {
-  if (kind < 0 || kind >= static_cast<int>(enabledMasks_.size())) return 0;
-  return enabledMasks_[kind];
-}
-
 bool ConfigurationDocument::OnCommitted(ParameterId id) {
-  Refresh(id);
-  Check(id);
-  if (ValueOf(id) == Baseline(id)) return false;
+  if (!rules_.OnCommitted(id)) return false;
   flags_ |= kModifiedFlag;
   return true;
-}
-
-// Shared by the checks and the refresh rules.
-
-void ConfigurationDocument::SetBits(ParameterId id, std::uint32_t bits, bool on) {
-  std::uint32_t& word = Word(id);
-  word = on ? (word | bits) : (word & ~bits);
-}
-
-std::uint32_t ConfigurationDocument::StateWord(ParameterId id) const {
-  return words_[Slot(id)];
-}
-
-bool ConfigurationDocument::InstanceEnabled(ParameterId id) const {
-  const ParameterDescriptor* d = Desc(id);
-  if (d == nullptr) return false;
-  const ParameterId enabled = d->Has(attr::kInstanceSwitch) ? id : d->parent;
-  const ParameterDescriptor* e = Desc(enabled);
-  if (e == nullptr || !e->Has(attr::kInstanceSwitch)) return false;
-  return EqualsNoCase(ValueOf(enabled), "TRUE");
-}
-
-void ConfigurationDocument::SetInputDisabled(ParameterId id, bool disabled) {
-  SetBits(id, state::kInputDisabled, disabled || !InstanceEnabled(id));
 }
 
 }  // namespace zefr

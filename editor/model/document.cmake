@@ -5,7 +5,8 @@ add_library(zefr_document STATIC
   configuration_document.cpp
   memory_rows.cpp
   tree_rules.cpp
-  value_check.cpp
+  value_checks.cpp
+  value_text.cpp
   working_paths.cpp)
 target_include_directories(zefr_document PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(zefr_document PUBLIC zefr_schema zefr_inifile)
@@ -13,7 +14,10 @@ target_link_libraries(zefr_document PUBLIC zefr_schema zefr_inifile)
 add_executable(zefr_document_test
   check_run_test.cpp
   configuration_document_test.cpp
-  memory_rows_test.cpp)
+  memory_rows_test.cpp
+  tree_rules_test.cpp
+  value_checks_test.cpp
+  value_text_test.cpp)
 target_link_libraries(zefr_document_test PRIVATE zefr_document GTest::gtest_main)
 target_compile_definitions(zefr_document_test PRIVATE
   ZEFR_RES_DIR="${PROJECT_SOURCE_DIR}/editor/res")

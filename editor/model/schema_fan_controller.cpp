@@ -62,52 +62,40 @@ void AddFanSlot(std::vector<Parameter>& table, int n) {
                    " The fan fields that follow apply to the fan of this slot.")};
   table.push_back(slot);
 
-  table.push_back({
-      .key = Keep(fan + "SetConfigurationCommand"),
-      .displayName = Keep(OfFour("Set Fan Configuration Command", n)),
-      .attributes = attr::kCommentDisplay | attr::kIniKey | attr::kOptionList,
-      .options = {{"", ""},
-                  {"Varn Fan Speed Sensor 1", "0x0E"},
-                  {"Varn Fan Speed Sensor 2", "0x0F"},
-                  {"Varn Fan Speed Sensor 3", "0x10"},
-                  {"Varn Fan Speed Sensor 4", "0x11"},
-                  {"Pell Bus Device (NONE)", "NONE"}},
-      .help = Keep("Choose " + nth +
-                   " fan speed sensor which handles tachometer readings from the " + nth +
-                   " associated fan. This determines the command byte (in hex) used to write the sensor's "
-                   "configuration; choose \"Pell Bus Device (NONE)\" for a sensor that needs "
-                   "no configuration command."),
-  });
-  table.push_back({
-      .key = Keep(fan + "PulsesPerRevolution"),
-      .displayName = Keep(OfFour("Fan Pulses Per Revolution", n)),
-      .attributes = attr::kCommentDisplay | attr::kIniKey | attr::kOptionList,
-      .options = {{"", ""},
-                  {"1 pulse/rev.", "1"},
-                  {"2 pulses/rev.", "2"},
-                  {"3 pulses/rev.", "3"},
-                  {"4 pulses/rev.", "4"}},
-      .help = Keep("Number of tachometer pulses that " + nth +
-                   " associated fan returns per revolution. Specify 2 (two) for 4-wire fans."),
-  });
-  table.push_back({
-      .key = Keep(fan + "MinimumRPM"),
-      .displayName = Keep(OfFour("Minimum Fan RPM", n)),
-      .attributes = attr::kIniKey | attr::kInteger,
-      .maxLength = 6,
-      .ranges = {{0x2, 0, 20000}},
-      .help = Keep("Minimum speed (RPMs) for " + nth + " associated fan."),
-  });
-  table.push_back({
-      .key = Keep(fan + "DependentMeasurement"),
-      .displayName = Keep(OfFour("Fan-Dependent Measurement", n)),
-      .attributes = attr::kTrueFalse | attr::kIniKey | attr::kOptionList,
-      .options = {{"", ""}, {"False", "FALSE"}, {"True", "TRUE"}},
-      .help = Keep("Specify whether or not the state of the " + nth +
-                   " associated fan speed measurement depends on this fan controller: True "
-                   "when the fan's readings are only meaningful while this controller drives "
-                   "the fan, False when they are valid at any duty cycle."),
-  });
+  table.push_back(OptionRow(
+      Keep(fan + "SetConfigurationCommand"), Keep(OfFour("Set Fan Configuration Command", n)),
+      {{"", ""},
+       {"Varn Fan Speed Sensor 1", "0x0E"},
+       {"Varn Fan Speed Sensor 2", "0x0F"},
+       {"Varn Fan Speed Sensor 3", "0x10"},
+       {"Varn Fan Speed Sensor 4", "0x11"},
+       {"Pell Bus Device (NONE)", "NONE"}},
+      Keep("Choose " + nth + " fan speed sensor which handles tachometer readings from the " + nth +
+           " associated fan. This determines the command byte (in hex) used to write the sensor's "
+           "configuration; choose \"Pell Bus Device (NONE)\" for a sensor that needs "
+           "no configuration command."),
+      attr::kCommentDisplay));
+  table.push_back(OptionRow(
+      Keep(fan + "PulsesPerRevolution"), Keep(OfFour("Fan Pulses Per Revolution", n)),
+      {{"", ""},
+       {"1 pulse/rev.", "1"},
+       {"2 pulses/rev.", "2"},
+       {"3 pulses/rev.", "3"},
+       {"4 pulses/rev.", "4"}},
+      Keep("Number of tachometer pulses that " + nth +
+           " associated fan returns per revolution. Specify 2 (two) for 4-wire fans."),
+      attr::kCommentDisplay));
+  table.push_back(NumberRow(Keep(fan + "MinimumRPM"), Keep(OfFour("Minimum Fan RPM", n)),
+                            attr::kInteger, 6, 0, 20000,
+                            Keep("Minimum speed (RPMs) for " + nth + " associated fan.")));
+  table.push_back(OptionRow(
+      Keep(fan + "DependentMeasurement"), Keep(OfFour("Fan-Dependent Measurement", n)),
+      {{"", ""}, {"False", "FALSE"}, {"True", "TRUE"}},
+      Keep("Specify whether or not the state of the " + nth +
+           " associated fan speed measurement depends on this fan controller: True "
+           "when the fan's readings are only meaningful while this controller drives "
+           "the fan, False when they are valid at any duty cycle."),
+      attr::kTrueFalse));
 }
 
 }  // namespace
@@ -115,153 +103,96 @@ void AddFanSlot(std::vector<Parameter>& table, int n) {
 const std::vector<Parameter>& FanControllerTable() {
   static const std::vector<Parameter> table = [] {
     std::vector<Parameter> t = {
-        {.key = "Enabled",
-         .displayName = "Fan Controller 1",
-         .attributes = attr::kReferenced | attr::kInstanceSwitch | attr::kIniKey | attr::kOptionList,
-         .options = EnabledOptions(),
-         .dependents = {7016, 7116, 7216, 7316, 7416, 7516, 7616, 7716, 7816, 7916, 8016, 8116},
-         .message8 = kDeviceDisabledMessage,
-         .help = "Contains configuration settings for this fan speed controller. Indicates "
-                 "whether the fan speed controller is enabled."},
-        {.key = "Usage",
-         .displayName = "Usage",
-         .attributes = attr::kUsage | attr::kCommentDisplay | attr::kIniKey | attr::kOptionList,
-         .options = FanUsageOptions(),
-         .help = "Indicates primary function of fan(s) connected to this fan speed controller."},
-        {.key = nullptr,
-         .displayName = "Device",
-         .attributes = attr::kSelector | attr::kOptionList,
-         .options = {{"", ",,,,"},
-                     {"Varn Fan Speed Controller 1", "0x20,0x1E,0x22,0x26,0x2A"},
-                     {"Varn Fan Speed Controller 2", "0x20,0x1F,0x23,0x27,0x2B"},
-                     {"Varn Fan Speed Controller 3", "0x20,0x20,0x24,0x28,0x2C"},
-                     {"Varn Fan Speed Controller 4", "0x20,0x21,0x25,0x29,0x2D"},
-                     {"Pell Bus Device (custom)",
-                      "__THIS_IS_A_BOGUS_OPTION__,__THIS_IS_A_BOGUS_OPTION__,"
-                      "__THIS_IS_A_BOGUS_OPTION__,__THIS_IS_A_BOGUS_OPTION__,"
-                      "__THIS_IS_A_BOGUS_OPTION__"}},
-         .dependents = {1, 2, 3, 4, 5},
-         .help = "Choose specific fan speed controller. This determines (1) the device "
-                 "address, (2) the get attributes command, (3) the set configuration command, "
-                 "(4) the set speed command and (5) the get speed command. The Varn "
-                 "controllers fix all five values; \"Pell Bus Device (custom)\" leaves them "
-                 "to be entered by hand."},
-        {.key = "DeviceAddress",
-         .displayName = "Device Address",
-         .attributes = attr::kDerived | attr::kCommentDisplay | attr::kIniKey | attr::kHexByte,
-         .maxLength = 2,
-         .ranges = {{0x2, 0, 255}},
-         .dependents = {-1},
-         .help = "Specify 0x20 for fan speed controller within the Varn. Otherwise specify the "
-                 "Pell Bus address (in hex) of the device containing the fan speed "
-                 "controller."},
-        {.key = "GetAttributesCommand",
-         .displayName = "Get Attributes Command",
-         .attributes = attr::kDerived | attr::kCommentDisplay | attr::kIniKey | attr::kHexByte,
-         .maxLength = 2,
-         .ranges = {{0x2, 0, 255}},
-         .dependents = {-2},
-         .help = "Command byte (in hex) used to obtain attributes from the Pell Bus fan "
-                 "controller."},
-        {.key = "SetConfigurationCommand",
-         .displayName = "Set Configuration Command",
-         .attributes = attr::kDerived | attr::kCommentDisplay | attr::kIniKey | attr::kHexByte,
-         .maxLength = 2,
-         .ranges = {{0x2, 0, 255}},
-         .dependents = {-3},
-         .help = "Choose specific fan controller. This determines the command byte (in hex) "
-                 "used to write configuration data."},
-        {.key = "SetSpeedCommand",
-         .displayName = "Set Speed Command",
-         .attributes = attr::kDerived | attr::kCommentDisplay | attr::kIniKey | attr::kHexByte,
-         .maxLength = 2,
-         .ranges = {{0x2, 0, 255}},
-         .dependents = {-4},
-         .help = "Command byte (in hex) used to write a fan speed value to the Pell Bus fan "
-                 "speed controller."},
-        {.key = "GetSpeedCommand",
-         .displayName = "Get Speed Command",
-         .attributes = attr::kDerived | attr::kCommentDisplay | attr::kIniKey | attr::kHexByte,
-         .maxLength = 2,
-         .ranges = {{0x2, 0, 255}},
-         .dependents = {-5},
-         .help = "Command byte (in hex) used to read a fan speed value from the Pell Bus fan "
-                 "speed controller."},
+        EnabledRow("Fan Controller 1",
+                   "Contains configuration settings for this fan speed controller. Indicates "
+                   "whether the fan speed controller is enabled.",
+                   {7016, 7116, 7216, 7316, 7416, 7516, 7616, 7716, 7816, 7916, 8016, 8116}),
+        UsageRow(FanUsageOptions(),
+                 "Indicates primary function of fan(s) connected to this fan speed controller."),
+        DeviceRow({{"", ",,,,"},
+                   {"Varn Fan Speed Controller 1", "0x20,0x1E,0x22,0x26,0x2A"},
+                   {"Varn Fan Speed Controller 2", "0x20,0x1F,0x23,0x27,0x2B"},
+                   {"Varn Fan Speed Controller 3", "0x20,0x20,0x24,0x28,0x2C"},
+                   {"Varn Fan Speed Controller 4", "0x20,0x21,0x25,0x29,0x2D"},
+                   {"Pell Bus Device (custom)",
+                    "__THIS_IS_A_BOGUS_OPTION__,__THIS_IS_A_BOGUS_OPTION__,"
+                    "__THIS_IS_A_BOGUS_OPTION__,__THIS_IS_A_BOGUS_OPTION__,"
+                    "__THIS_IS_A_BOGUS_OPTION__"}},
+                  {1, 2, 3, 4, 5},
+                  "Choose specific fan speed controller. This determines (1) the device "
+                  "address, (2) the get attributes command, (3) the set configuration command, "
+                  "(4) the set speed command and (5) the get speed command. The Varn "
+                  "controllers fix all five values; \"Pell Bus Device (custom)\" leaves them "
+                  "to be entered by hand."),
+        DeviceFieldRow("DeviceAddress", "Device Address", -1,
+                       "Specify 0x20 for fan speed controller within the Varn. Otherwise specify "
+                       "the Pell Bus address (in hex) of the device containing the fan speed "
+                       "controller."),
+        DeviceFieldRow("GetAttributesCommand", "Get Attributes Command", -2,
+                       "Command byte (in hex) used to obtain attributes from the Pell Bus fan "
+                       "controller."),
+        DeviceFieldRow("SetConfigurationCommand", "Set Configuration Command", -3,
+                       "Choose specific fan controller. This determines the command byte (in hex) "
+                       "used to write configuration data."),
+        DeviceFieldRow("SetSpeedCommand", "Set Speed Command", -4,
+                       "Command byte (in hex) used to write a fan speed value to the Pell Bus fan "
+                       "speed controller."),
+        DeviceFieldRow("GetSpeedCommand", "Get Speed Command", -5,
+                       "Command byte (in hex) used to read a fan speed value from the Pell Bus fan "
+                       "speed controller."),
     };
     for (int n = 1; n <= kFanSlots; ++n) AddFanSlot(t, n);
 
-    t.push_back({.key = "PhysicalControllerIndex",
-                 .displayName = "Physical Controller Index",
-                 .attributes = attr::kIniKey | attr::kOptionList,
-                 .options = {{"", ""}, {"1", "1"}, {"2", "2"}, {"3", "3"}, {"4", "4"}},
-                 .help = "Index of the physical fan speed controller within the set of "
-                         "physical controllers that the chosen device drives (1 to 4)."});
-    t.push_back({.key = "MinOffMode",
-                 .displayName = "Min/Off Mode",
-                 .attributes = attr::kIniKey | attr::kOptionList,
-                 .options = {{"", ""}, {"MIN Controlled", "MIN"}, {"OFF Controlled", "OFF"}},
-                 .help = "Mode of operation for fan controller.\n"
-                         "MIN\t=\tWhen asked for less than the minimum duty cycle, the fan "
-                         "keeps running at the minimum duty cycle.\n"
-                         "OFF\t=\tWhen asked for less than the minimum duty cycle, the fan "
-                         "stops."});
-    t.push_back({.key = "DutyCycleMin",
-                 .displayName = "Minimum Duty Cycle",
-                 .attributes = attr::kIniKey | attr::kInteger,
-                 .maxLength = 3,
-                 .ranges = {{0x2, 0, 100}},
-                 .help = "Minimum duty cycle (%) for the fan controller. Specifies lowest duty "
-                         "cycle the controller delivers while the fan runs; below it the "
-                         "Min/Off Mode decides whether the fan holds this duty cycle or "
-                         "stops."});
-    t.push_back({.key = "DutyCycleOn",
-                 .displayName = "Fan-On Duty Cycle",
-                 .attributes = attr::kIniKey | attr::kInteger,
-                 .maxLength = 3,
-                 .ranges = {{0x2, 5, 100}},
-                 .help = "In OFF Controlled mode specifies duty cycle (%) above which fan, if "
-                         "stopped, will be restarted."});
-    t.push_back({.key = "DutyCycleMax",
-                 .displayName = "Maximum Duty Cycle",
-                 .attributes = attr::kIniKey | attr::kInteger,
-                 .maxLength = 3,
-                 .ranges = {{0x2, 0, 100}},
-                 .help = "Maximum duty cycle (%) for fan controller."});
-    t.push_back({.key = "SignalInvert",
-                 .displayName = "Invert Output Signal",
-                 .attributes = attr::kIniKey | attr::kOptionList,
-                 .options = TrueFalseOptions(),
-                 .help = "Indicates whether the output signal from fan controller needs to be "
-                         "inverted (True) for the connected fans, or is used as it is "
-                         "(False)."});
-    t.push_back({.key = "SignalFrequency",
-                 .displayName = "Signal Frequency",
-                 .attributes = attr::kCommentDisplay | attr::kIniKey | attr::kOptionList,
-                 .options = {{"", ""},
-                             {"10 Hz (3-wire)", "10"},
-                             {"23 Hz (3-wire)", "23"},
-                             {"38 Hz (3-wire)", "38"},
-                             {"62 Hz (3-wire)", "62"},
-                             {"94 Hz (3-wire)", "94"},
-                             {"22 kHz/22000 Hz (4-wire)", "22000"},
-                             {"25 kHz/25000 Hz (4-wire)", "25000"},
-                             {"28 kHz/28000 Hz (4-wire)", "28000"}},
-                 .help = "Specify frequency of output signal from fan controller."});
-    t.push_back({.key = "SpinUpTime",
-                 .displayName = "Spin Up Time",
-                 .attributes = attr::kIniKey | attr::kOptionList,
-                 .options = {{"", ""},
-                             {"0 msec", "0"},
-                             {"250 msec", "250"},
-                             {"500 msec", "500"},
-                             {"750 msec", "750"},
-                             {"1,000 msec", "1000"},
-                             {"1,500 msec", "1500"},
-                             {"2,000 msec", "2000"},
-                             {"4,000 msec", "4000"}},
-                 .help = "Length (msec) of spin-up time interval for associated fan(s). "
-                         "Stopped fans are started at full duty cycle for this long, so that "
-                         "they spin up reliably before the controller takes over."});
+    t.push_back(OptionRow("PhysicalControllerIndex", "Physical Controller Index",
+                          {{"", ""}, {"1", "1"}, {"2", "2"}, {"3", "3"}, {"4", "4"}},
+                          "Index of the physical fan speed controller within the set of "
+                          "physical controllers that the chosen device drives (1 to 4)."));
+    t.push_back(OptionRow("MinOffMode", "Min/Off Mode",
+                          {{"", ""}, {"MIN Controlled", "MIN"}, {"OFF Controlled", "OFF"}},
+                          "Mode of operation for fan controller.\n"
+                          "MIN\t=\tWhen asked for less than the minimum duty cycle, the fan "
+                          "keeps running at the minimum duty cycle.\n"
+                          "OFF\t=\tWhen asked for less than the minimum duty cycle, the fan "
+                          "stops."));
+    t.push_back(NumberRow("DutyCycleMin", "Minimum Duty Cycle", attr::kInteger, 3, 0, 100,
+                          "Minimum duty cycle (%) for the fan controller. Specifies lowest duty "
+                          "cycle the controller delivers while the fan runs; below it the "
+                          "Min/Off Mode decides whether the fan holds this duty cycle or "
+                          "stops."));
+    t.push_back(NumberRow("DutyCycleOn", "Fan-On Duty Cycle", attr::kInteger, 3, 5, 100,
+                          "In OFF Controlled mode specifies duty cycle (%) above which fan, if "
+                          "stopped, will be restarted."));
+    t.push_back(NumberRow("DutyCycleMax", "Maximum Duty Cycle", attr::kInteger, 3, 0, 100,
+                          "Maximum duty cycle (%) for fan controller."));
+    t.push_back(OptionRow("SignalInvert", "Invert Output Signal", TrueFalseOptions(),
+                          "Indicates whether the output signal from fan controller needs to be "
+                          "inverted (True) for the connected fans, or is used as it is "
+                          "(False)."));
+    t.push_back(OptionRow("SignalFrequency", "Signal Frequency",
+                          {{"", ""},
+                           {"10 Hz (3-wire)", "10"},
+                           {"23 Hz (3-wire)", "23"},
+                           {"38 Hz (3-wire)", "38"},
+                           {"62 Hz (3-wire)", "62"},
+                           {"94 Hz (3-wire)", "94"},
+                           {"22 kHz/22000 Hz (4-wire)", "22000"},
+                           {"25 kHz/25000 Hz (4-wire)", "25000"},
+                           {"28 kHz/28000 Hz (4-wire)", "28000"}},
+                          "Specify frequency of output signal from fan controller.",
+                          attr::kCommentDisplay));
+    t.push_back(OptionRow("SpinUpTime", "Spin Up Time",
+                          {{"", ""},
+                           {"0 msec", "0"},
+                           {"250 msec", "250"},
+                           {"500 msec", "500"},
+                           {"750 msec", "750"},
+                           {"1,000 msec", "1000"},
+                           {"1,500 msec", "1500"},
+                           {"2,000 msec", "2000"},
+                           {"4,000 msec", "4000"}},
+                          "Length (msec) of spin-up time interval for associated fan(s). "
+                          "Stopped fans are started at full duty cycle for this long, so that "
+                          "they spin up reliably before the controller takes over."));
 
     // One weighting per response unit; its dependent is that unit's `Usage`.
     for (int unit = 1; unit <= kResponseUnits; ++unit) {
@@ -279,11 +210,7 @@ const std::vector<Parameter>& FanControllerTable() {
                            "unit without influence on this controller."});
     }
 
-    t.push_back({.key = "Comments",
-                 .displayName = "Comments",
-                 .attributes = attr::kIniKey | attr::kText,
-                 .maxLength = 0,
-                 .help = "Special notes or specifications about this fan controller."});
+    t.push_back(CommentsRow("Special notes or specifications about this fan controller."));
     return t;
   }();
   return table;

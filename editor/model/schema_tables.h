@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "parameter_schema.h"
+
 namespace zefr::tables {
 
 struct RangeRow {
@@ -57,5 +59,34 @@ const std::vector<Option>& TrueFalseOptions();  // blank, True, False
 // Range rows used by many parameters.
 inline constexpr float kWideMin = -1000000.0f;
 inline constexpr float kWideMax = 1000000.0f;
+
+// Row builders: a row common to several kinds from what differs.
+
+// The instance switch; `referencedBy` are the reference rows that offer the
+// instance while it is enabled.
+Parameter EnabledRow(const char* displayName, const char* help,
+                     std::vector<std::int16_t> referencedBy = {});
+Parameter UsageRow(std::vector<Option> usages, const char* help);
+// The device list; each option's stored text fills `fields` (row offsets).
+Parameter DeviceRow(std::vector<Option> devices, std::vector<std::int16_t> fields,
+                    const char* help);
+// A hex byte of the device, filled from the Device row `device` rows away
+// (-1: the row above).
+Parameter DeviceFieldRow(const char* key, const char* displayName, std::int16_t device,
+                         const char* help);
+// An integer or real within one range.
+Parameter NumberRow(const char* key, const char* displayName, ParameterAttributes type,
+                    std::uint16_t maxLength, float minimum, float maximum, const char* help);
+// A limit whose help follows the usage: any value, unless `ranges` holds a
+// row of a usage class.
+Parameter ThresholdRow(const char* key, const char* displayName, ParameterAttributes type,
+                       std::uint16_t maxLength, const char* help,
+                       std::vector<RangeRow> ranges = {});
+Parameter OptionRow(const char* key, const char* displayName, std::vector<Option> options,
+                    const char* help, ParameterAttributes more = 0);
+// A list of the instances of `reference.kind`, shown in the file's comment.
+Parameter ReferenceRow(const char* key, const char* displayName, Reference reference,
+                       const char* message8, const char* help);
+Parameter CommentsRow(const char* help);
 
 }  // namespace zefr::tables

@@ -7,73 +7,47 @@ namespace zefr::tables {
 namespace {
 
 Parameter Threshold(const char* key, const char* displayName, const char* help) {
-  return {.key = key,
-          .displayName = displayName,
-          .attributes = attr::kThreshold | attr::kIniKey | attr::kReal,
-          .maxLength = 11,
-          .ranges = {{0x2, kWideMin, kWideMax}},
-          .controlledByUsage = true,
-          .help = help};
+  return ThresholdRow(key, displayName, attr::kReal, 11, help);
 }
 
 }  // namespace
 
 const std::vector<Parameter>& VoltageMonitorTable() {
   static const std::vector<Parameter> table = {
-      {.key = "Enabled",
-       .displayName = "Voltage Monitor 1",
-       .attributes = attr::kInstanceSwitch | attr::kIniKey | attr::kOptionList,
-       .options = EnabledOptions(),
-       .message8 = kDeviceDisabledMessage,
-       .help = "Contains configuration settings for this voltage monitor. Indicates whether "
-               "the voltage monitor is enabled."},
-      {.key = "Usage",
-       .displayName = "Usage",
-       .attributes = attr::kUsage | attr::kCommentDisplay | attr::kIniKey | attr::kOptionList,
-       .options = {{"", "", 0x2},
-                   {"Unknown/Other Voltage", "0", 0x820},
-                   {"+12 Volts", "1", 0x820},
-                   {"-12 Volts", "2", 0x820},
-                   {"+5 Volts", "3", 0x820},
-                   {"+5 Volt Backup", "4", 0x820},
-                   {"-5 Volts", "5", 0x820},
-                   {"+3.3 Volts", "6", 0x820},
-                   {"+2.5 Volts", "7", 0x820},
-                   {"+1.5 Volts", "8", 0x820},
-                   {"Processor 1 Vccp Voltage", "9", 0x110},
-                   {"Processor 2 Vccp Voltage", "10", 0x110},
-                   {"Processor 3 Vccp Voltage", "11", 0x110},
-                   {"Processor 4 Vccp Voltage", "12", 0x110},
-                   {"PSU Input Voltage", "13", 0x820}},
-       .help = "Choose a voltage sensor associated with this voltage monitor."},
-      {.key = nullptr,
-       .displayName = "Device",
-       .attributes = attr::kSelector | attr::kOptionList,
-       .options = {{"", ","},
-                   {"Ardenvale, Internal Sensor", "*0x48,0x00"},
-                   {"Ardenvale, External (Diode) Sensor", "*0x48,0x01"},
-                   {"Other Pell Bus Device (custom)",
-                    "__THIS_IS_A_BOGUS_OPTION__,__THIS_IS_A_BOGUS_OPTION__"}},
-       .dependents = {1, 2},
-       .help = "Choose an associated voltage sensor. This determines (1) the device address "
-               "and (2) the command byte used to obtain a voltage reading. For the listed "
-               "sensors both values are suggested and may be changed; \"Other Pell Bus Device "
-               "(custom)\" leaves them to be entered by hand."},
-      {.key = "DeviceAddress",
-       .displayName = "Device Address",
-       .attributes = attr::kDerived | attr::kCommentDisplay | attr::kIniKey | attr::kHexByte,
-       .maxLength = 2,
-       .ranges = {{0x2, 0, 255}},
-       .dependents = {-1},
-       .help = "Pell Bus address (in hex) of device containing voltage sensor."},
-      {.key = "GetReadingCommand",
-       .displayName = "Get Reading Command",
-       .attributes = attr::kDerived | attr::kCommentDisplay | attr::kIniKey | attr::kHexByte,
-       .maxLength = 2,
-       .ranges = {{0x2, 0, 255}},
-       .dependents = {-2},
-       .help = "Command byte (in hex) used to obtain a voltage reading from the associated "
-               "Pell Bus sensor device."},
+      EnabledRow("Voltage Monitor 1",
+                 "Contains configuration settings for this voltage monitor. Indicates whether "
+                 "the voltage monitor is enabled."),
+      UsageRow({{"", "", 0x2},
+                {"Unknown/Other Voltage", "0", 0x820},
+                {"+12 Volts", "1", 0x820},
+                {"-12 Volts", "2", 0x820},
+                {"+5 Volts", "3", 0x820},
+                {"+5 Volt Backup", "4", 0x820},
+                {"-5 Volts", "5", 0x820},
+                {"+3.3 Volts", "6", 0x820},
+                {"+2.5 Volts", "7", 0x820},
+                {"+1.5 Volts", "8", 0x820},
+                {"Processor 1 Vccp Voltage", "9", 0x110},
+                {"Processor 2 Vccp Voltage", "10", 0x110},
+                {"Processor 3 Vccp Voltage", "11", 0x110},
+                {"Processor 4 Vccp Voltage", "12", 0x110},
+                {"PSU Input Voltage", "13", 0x820}},
+               "Choose a voltage sensor associated with this voltage monitor."),
+      DeviceRow({{"", ","},
+                 {"Ardenvale, Internal Sensor", "*0x48,0x00"},
+                 {"Ardenvale, External (Diode) Sensor", "*0x48,0x01"},
+                 {"Other Pell Bus Device (custom)",
+                  "__THIS_IS_A_BOGUS_OPTION__,__THIS_IS_A_BOGUS_OPTION__"}},
+                {1, 2},
+                "Choose an associated voltage sensor. This determines (1) the device address "
+                "and (2) the command byte used to obtain a voltage reading. For the listed "
+                "sensors both values are suggested and may be changed; \"Other Pell Bus Device "
+                "(custom)\" leaves them to be entered by hand."),
+      DeviceFieldRow("DeviceAddress", "Device Address", -1,
+                     "Pell Bus address (in hex) of device containing voltage sensor."),
+      DeviceFieldRow("GetReadingCommand", "Get Reading Command", -2,
+                     "Command byte (in hex) used to obtain a voltage reading from the "
+                     "associated Pell Bus sensor device."),
       Threshold("VoltageNominal", "Nominal Voltage", "Nominal voltage (mV) for sensor."),
       Threshold("UnderVoltageNonCritical", "Under-Non-Critical Voltage",
                 "Voltage (mV) below which a Non-Critical Health Status is reported."),
@@ -87,11 +61,7 @@ const std::vector<Parameter>& VoltageMonitorTable() {
                 "Voltage (mV) above which a Critical Health Status is reported."),
       Threshold("OverVoltageNonRecoverable", "Over-Non-Recoverable Voltage",
                 "Voltage (mV) above which a Non-Recoverable Health Status is reported."),
-      {.key = "Comments",
-       .displayName = "Comments",
-       .attributes = attr::kIniKey | attr::kText,
-       .maxLength = 0,
-       .help = "Special notes or specifications about this voltage monitor."},
+      CommentsRow("Special notes or specifications about this voltage monitor."),
   };
   return table;
 }

@@ -1,9 +1,10 @@
-// Keeping dependent rows consistent when a value changes: device selectors,
-// instance switches, reference lists, fan slots, usages, True/False fields.
+#include "tree_rules.h"
+
 #include <algorithm>
 #include <bit>
+#include <cstdint>
 
-#include "configuration_document.h"
+#include "value_text.h"
 
 namespace zefr {
 
@@ -40,11 +41,41 @@ constexpr std::uint32_t kProcessorClass = 0x110;
 
 }  // namespace
 
-std::vector<ParameterId> ConfigurationDocument::Following(ParameterId from,
-                                                          ParameterId parent) const {
+TreeRules::TreeRules(ParameterSchema& schema, RowSource& rows, DocumentValues& values,
+                     ValueChecks& checks)
+    : schema_(schema),
+      rows_(rows),
+      values_(values),
+      checks_(checks),
+      enabledMasks_(ParameterSchema::kKindCount, 0),
+      positionInOrder_(kIdLimit, SIZE_MAX) {
+  const auto& order = schema_.DisplayOrder();
+  for (std::size_t i = 0; i < order.size(); ++i) positionInOrder_[IdSlot(order[i])] = i;
+}
+
+TreeRules::TreeRules(const TreeRules& other, DocumentValues& values, ValueChecks& checks)
+    : schema_(other.schema_),
+      rows_(other.rows_),
+      values_(values),
+      checks_(checks),
+      enabledMasks_(other.enabledMasks_),
+      positionInOrder_(other.positionInOrder_) {}
+
+std::uint32_t TreeRules::EnabledMask(int kind) const {
+  if (kind < 0 || kind >= static_cast<int>(enabledMasks_.size())) return 0;
+  return enabledMasks_[kind];
+}
+
+bool TreeRules::OnCommitted(ParameterId id) {
+  Refresh(id);
+  checks_.Check(id);
+  return ValueOf(id) != values_.Baseline(id);
+}
+
+std::vector<ParameterId> TreeRules::Following(ParameterId from, ParameterId parent) const {
   std::vector<ParameterId> ids;
   const auto& order = schema_.DisplayOrder();
-  const std::size_t at = positionInOrder_[Slot(from)];
+  const std::size_t at = positionInOrder_[IdSlot(from)];
   if (at == SIZE_MAX) return ids;
   for (std::size_t i = at + 1; i < order.size(); ++i) {
     const ParameterDescriptor* d = Desc(order[i]);
@@ -54,7 +85,7 @@ std::vector<ParameterId> ConfigurationDocument::Following(ParameterId from,
   return ids;
 }
 
-void ConfigurationDocument::Refresh(ParameterId id) {
+void TreeRules::Refresh(ParameterId id) {
   const ParameterDescriptor* d = Desc(id);
   if (d == nullptr || Row(id) == nullptr) return;
   const bool list = IsListType(d->attributes);
@@ -68,7 +99,7 @@ void ConfigurationDocument::Refresh(ParameterId id) {
 }
 
 // Rule 1: the chosen device fills its hex fields.
-bool ConfigurationDocument::RefreshSelector(ParameterId id) {
+bool TreeRules::RefreshSelector(ParameterId id) {
   const std::vector<std::string> parts = SplitCommas(ValueOf(id));
   const auto deps = schema_.ResolvedDependents(id);
   for (std::size_t i = 0; i < deps.size(); ++i) {
@@ -77,26 +108,26 @@ bool ConfigurationDocument::RefreshSelector(ParameterId id) {
     if (Row(dep) == nullptr || dd == nullptr || !IsValueType(dd->Type())) return false;
     const std::string part = PartAt(parts, i);
     if (IsBogus(part)) {
-      if (InstanceEnabled(id)) {
-        SetInputDisabled(dep, false);
-        Check(dep);
+      if (checks_.InstanceEnabled(id)) {
+        checks_.SetInputDisabled(dep, false);
+        checks_.Check(dep);
       }
       continue;
     }
     if (!part.empty() && part[0] == '*') {
-      SetValue(dep, part.substr(1));
-      SetInputDisabled(dep, false);
+      values_.SetValue(dep, part.substr(1));
+      checks_.SetInputDisabled(dep, false);
     } else {
-      SetValue(dep, part);
-      SetInputDisabled(dep, true);
+      values_.SetValue(dep, part);
+      checks_.SetInputDisabled(dep, true);
     }
-    Check(dep);
+    checks_.Check(dep);
   }
   return true;
 }
 
 // Rule 2: a hex field typed by hand selects the device it matches.
-void ConfigurationDocument::RefreshDerived(ParameterId id) {
+void TreeRules::RefreshDerived(ParameterId id) {
   const std::string own = ValueOf(id);
   if (IsBogus(own) || EqualsNoCase(own, kBogusValue)) return;
   const auto back = schema_.ResolvedDependents(id);
@@ -116,8 +147,8 @@ void ConfigurationDocument::RefreshDerived(ParameterId id) {
   if (allEmpty) {
     selectorRow->Select(0);
     for (const ParameterId f : fields) {
-      SetBits(f, state::kInputDisabled, true);
-      Check(f);
+      checks_.SetBits(f, state::kInputDisabled, true);
+      checks_.Check(f);
     }
     return;
   }
@@ -154,26 +185,26 @@ void ConfigurationDocument::RefreshDerived(ParameterId id) {
 }
 
 // After a load: each hex field is open or locked as its device says.
-void ConfigurationDocument::ApplySelectorLocks(ParameterId selector) {
+void TreeRules::ApplySelectorLocks(ParameterId selector) {
   const ParameterDescriptor* sd = Desc(selector);
-  if (sd == nullptr || Row(selector) == nullptr || !InstanceEnabled(selector)) return;
+  if (sd == nullptr || Row(selector) == nullptr || !checks_.InstanceEnabled(selector)) return;
   const std::vector<std::string> parts = SplitCommas(ValueOf(selector));
   const auto fields = schema_.ResolvedDependents(selector);
   for (std::size_t i = 0; i < fields.size(); ++i) {
     if (Row(fields[i]) == nullptr) return;
-    SetInputDisabled(fields[i], IsFixedPart(PartAt(parts, i)));
-    Check(fields[i]);
+    checks_.SetInputDisabled(fields[i], IsFixedPart(PartAt(parts, i)));
+    checks_.Check(fields[i]);
   }
 }
 
 // Rule 3: an instance switched on or off.
-void ConfigurationDocument::RefreshEnabled(ParameterId id) {
+void TreeRules::RefreshEnabled(ParameterId id) {
   const bool on = EqualsNoCase(ValueOf(id), "TRUE");
   const std::vector<ParameterId> members = Following(id, id);
   for (const ParameterId member : members) {
     if (Row(member) == nullptr) continue;
-    SetBits(member, state::kInputDisabled, !on);
-    Check(member);
+    checks_.SetBits(member, state::kInputDisabled, !on);
+    checks_.Check(member);
   }
   if (on)
     for (const ParameterId member : members) Refresh(member);
@@ -192,20 +223,17 @@ void ConfigurationDocument::RefreshEnabled(ParameterId id) {
 
 // Slots of a group are filled in order: a slot that is set while any earlier
 // one is not carries the bad-value mark.
-void ConfigurationDocument::SetOrderingMarks(const std::vector<ParameterId>& slots) {
+void TreeRules::SetOrderingMarks(const std::vector<ParameterId>& slots) {
   bool gap = false;
   for (const ParameterId slot : slots) {
     const bool set = SlotIsSet(ValueOf(slot));
-    if (set && gap)
-      outOfOrder_.insert(slot);
-    else
-      outOfOrder_.erase(slot);
+    checks_.SetOutOfOrder(slot, set && gap);
     gap = gap || !set;
   }
-  for (const ParameterId slot : slots) Check(slot);
+  for (const ParameterId slot : slots) checks_.Check(slot);
 }
 
-void ConfigurationDocument::RebuildList(ParameterId id, ParamRow& row) {
+void TreeRules::RebuildList(ParameterId id, ParamRow& row) {
   const ParameterDescriptor* d = Desc(id);
   const int selected = row.Selected();
   row.ClearItems();
@@ -217,14 +245,14 @@ void ConfigurationDocument::RebuildList(ParameterId id, ParamRow& row) {
 }
 
 // The first entry of a True/False field, its list rebuilt when it changes.
-void ConfigurationDocument::SetBlankDisplay(ParameterId id, ParamRow& row, std::string_view display) {
+void TreeRules::SetBlankDisplay(ParameterId id, ParamRow& row, std::string_view display) {
   if (schema_.OptionDisplay(id, 0).value_or("") == display && row.ItemText(0) == display) return;
   schema_.SetOptionDisplay(id, 0, display);
   RebuildList(id, row);
 }
 
 // Rule 4: a fan slot opens or closes its fan's fields and keeps the slot order.
-bool ConfigurationDocument::RefreshFanSlot(ParameterId id) {
+bool TreeRules::RefreshFanSlot(ParameterId id) {
   const bool set = SlotIsSet(ValueOf(id));
   std::vector<ParameterId> slots{id};
   std::vector<ParameterId> fields;
@@ -248,18 +276,18 @@ bool ConfigurationDocument::RefreshFanSlot(ParameterId id) {
     ParamRow& row = *Row(field);
     const bool trueFalse = fd->Has(attr::kTrueFalse);
     if (!set) {
-      SetBits(field, state::kInputDisabled, true);
+      checks_.SetBits(field, state::kInputDisabled, true);
       if (trueFalse && ValueOf(field).empty()) {
-        SetBits(field, state::kTrueFalse, false);
+        checks_.SetBits(field, state::kTrueFalse, false);
         SetBlankDisplay(field, row, "");
       } else {
-        SetBits(field, state::kTrueFalse, false);
+        checks_.SetBits(field, state::kTrueFalse, false);
       }
     } else {
-      SetInputDisabled(field, false);
+      checks_.SetInputDisabled(field, false);
       if (trueFalse && ValueOf(field).empty()) SetBlankDisplay(field, row, kChooseTrueFalse);
     }
-    Check(field);
+    checks_.Check(field);
   }
   if (set)
     for (const ParameterId field : fields) Refresh(field);
@@ -267,7 +295,7 @@ bool ConfigurationDocument::RefreshFanSlot(ParameterId id) {
 }
 
 // Rule 5: reference lists name only the enabled instances.
-void ConfigurationDocument::RefreshReferenced(ParameterId id) {
+void TreeRules::RefreshReferenced(ParameterId id) {
   const ParameterDescriptor* d = Desc(id);
   const bool on = EqualsNoCase(ValueOf(id), "TRUE");
   const std::string stored = std::to_string(d->instanceNumber);
@@ -288,7 +316,7 @@ void ConfigurationDocument::RefreshReferenced(ParameterId id) {
       const int selected = row->Selected();
       if (extra != nullptr && selected >= 0 && row->ItemData(selected) == dd->OptionCount() &&
           EqualsNoCase(extra->stored, stored)) {
-        DropBadDataEntries(dep, *row);
+        values_.DropBadDataEntries(dep, *row);
         schema_.RemoveExtraOption(dep);
         row->Select(row->FindItem(display));
       }
@@ -296,16 +324,16 @@ void ConfigurationDocument::RefreshReferenced(ParameterId id) {
       const bool wasSelected = row->Selected() == position;
       row->RemoveItem(position);
       // The value stays; it shows as bad data until the instance is back.
-      if (wasSelected) ShowBadData(dep, *row, stored);
+      if (wasSelected) values_.ShowBadData(dep, *row, stored);
     }
     // A disabled instance refreshes all its rows when it is switched on.
-    if (InstanceEnabled(dep)) Refresh(dep);
-    Check(dep);
+    if (checks_.InstanceEnabled(dep)) Refresh(dep);
+    checks_.Check(dep);
   }
 }
 
 // Rule 6: the usage picks the range rows and the help of its thresholds.
-bool ConfigurationDocument::RefreshUsage(ParameterId id) {
+bool TreeRules::RefreshUsage(ParameterId id) {
   const ParameterDescriptor* d = Desc(id);
   const int option = schema_.OptionOfStored(id, ValueOf(id)).value_or(-1);
   const std::uint32_t classWord =
@@ -314,7 +342,7 @@ bool ConfigurationDocument::RefreshUsage(ParameterId id) {
     const ParameterDescriptor* md = Desc(member);
     if (Row(member) == nullptr) return false;
     if (!IsValueType(md->Type()) || md->controlling != id) continue;
-    Check(member);
+    checks_.Check(member);
     if (!md->Has(attr::kThreshold)) continue;
     std::string help = md->help;
     if (classWord == kProcessorClass) {
@@ -332,10 +360,10 @@ bool ConfigurationDocument::RefreshUsage(ParameterId id) {
 }
 
 // Rule 7: an empty True/False field in use must be answered.
-void ConfigurationDocument::RefreshTrueFalse(ParameterId id) {
-  const bool disabled = (StateWord(id) & state::kInputDisabled) != 0;
-  SetBits(id, state::kTrueFalse, !disabled && ValueOf(id).empty());
-  DescribeErrors(id);
+void TreeRules::RefreshTrueFalse(ParameterId id) {
+  const bool disabled = (checks_.StateWord(id) & state::kInputDisabled) != 0;
+  checks_.SetBits(id, state::kTrueFalse, !disabled && ValueOf(id).empty());
+  checks_.DescribeErrors(id);
 }
 
 }  // namespace zefr

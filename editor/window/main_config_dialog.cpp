@@ -93,7 +93,7 @@ class CMainConfigDialog::PayloadHost : public PayloadCommandHost {
   QWidget* owner() override { return &m_window; }
   void updateData(bool save) override { m_window.transferData(save); }
   QString collectErrorReport() override {
-    const std::string& report = m_window.m_doc->CollectErrorReport();
+    const std::string& report = m_window.m_doc->Checks().CollectErrorReport();
     m_window.repaintTree();
     return Q(report);
   }
@@ -419,7 +419,7 @@ void CMainConfigDialog::openFile(const QString& path, FormFactor formFactor) {
   m_doc->ResetToDefaults();
   loadFile(path);
   m_paths.file = zefr::SplitPath(QFileInfo(path).absoluteFilePath().toStdString());
-  const std::string& report = m_doc->CollectErrorReport();
+  const std::string& report = m_doc->Checks().CollectErrorReport();
   repaintTree();
   QApplication::restoreOverrideCursor();
   if (!report.empty()) m_prompts->showStatus(this, CStatusDialog::Mode::LoadReport, ForPane(report));
@@ -428,7 +428,7 @@ void CMainConfigDialog::openFile(const QString& path, FormFactor formFactor) {
 }
 
 bool CMainConfigDialog::confirmSaveWithErrors() {
-  const std::string& report = m_doc->CollectErrorReport();
+  const std::string& report = m_doc->Checks().CollectErrorReport();
   repaintTree();
   if (report.empty()) return true;
   return m_prompts->showStatus(this, CStatusDialog::Mode::SaveQuestion, ForPane(report)) == 1;

@@ -178,7 +178,7 @@ class MainWindowTest : public QObject {
     QVERIFY(dialog->formFactorButton(0)->isChecked());
     QCOMPARE(item(100)->label(), QStringLiteral("Temperature Monitors (6/12)"));
     QCOMPARE(combo(1001)->currentText(), QStringLiteral("Processor Die/Package Temperature"));
-    QCOMPARE(dialog->document().CollectErrorReport(), std::string());
+    QCOMPARE(dialog->document().Checks().CollectErrorReport(), std::string());
     // The defaults came through a temporary file that is gone again.
     QVERIFY(!QFile::exists(path("2345-6789-0123-4567-8901.ini")));
 

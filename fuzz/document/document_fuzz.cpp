@@ -139,9 +139,9 @@ class Editor {
     doc_->ResetToDefaults();
     Saved& s = *afterNew_;
     for (int kind = 0; kind < zefr::ParameterSchema::kKindCount; ++kind)
-      if (doc_->EnabledMask(kind) != s.doc.EnabledMask(kind)) return false;
+      if (doc_->Rules().EnabledMask(kind) != s.doc.Rules().EnabledMask(kind)) return false;
     for (const zefr::ParameterId id : schema_.DisplayOrder()) {
-      if (doc_->StateWord(id) != s.doc.StateWord(id) || doc_->Baseline(id) != s.doc.Baseline(id) ||
+      if (doc_->Checks().StateWord(id) != s.doc.Checks().StateWord(id) || doc_->Baseline(id) != s.doc.Baseline(id) ||
           schema_.ExtraOption(id) != nullptr || !SameOptions(*schema_.Descriptor(id), *s.schema.Descriptor(id)))
         return false;
       zefr::MemoryRow* row = rows_.Find(id);

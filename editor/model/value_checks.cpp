@@ -1,36 +1,18 @@
-// Value checking: state words, row colours and messages, the error report.
-#include <charconv>
-#include <clocale>
-#include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <locale.h>
+#include "value_checks.h"
 
-#include "configuration_document.h"
+#include <charconv>
+
+#include "value_text.h"
 
 namespace zefr {
 
 namespace {
 
-// The C parses are done in the "C" locale, whatever the program's locale is.
-locale_t CLocale() {
-  static const locale_t locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
-  return locale;
-}
-
-long long ParseInteger(const std::string& text, int base, const char** end) {
-  char* stop = nullptr;
-  const long long value = strtoll_l(text.c_str(), &stop, base, CLocale());
-  *end = stop;
-  return value;
-}
-
-double ParseReal(const std::string& text, const char** end) {
-  char* stop = nullptr;
-  const double value = strtod_l(text.c_str(), &stop, CLocale());
-  *end = stop;
-  return value;
-}
+using valuetext::EqualsNoCase;
+using valuetext::IsValidNumber;
+using valuetext::ParseInteger;
+using valuetext::ParseReal;
+using valuetext::StripHexPrefix;
 
 bool IsNumeric(ParameterAttributes type) {
   return type == attr::kInteger || type == attr::kReal || type == attr::kHexByte;
@@ -60,51 +42,67 @@ std::string TwoDecimals(double value) {
 
 }  // namespace
 
-namespace valuetext {
+ValueChecks::ValueChecks(const ParameterSchema& schema, RowSource& rows, const DocumentValues& values)
+    : schema_(schema), rows_(rows), values_(values), words_(kIdLimit, 0) {}
 
-bool IsValidNumber(const std::string& text, int integerBase) {
-  const char* begin = text.c_str();
-  const char* integerEnd = nullptr;
-  const char* realEnd = nullptr;
-  ParseInteger(text, integerBase, &integerEnd);
-  ParseReal(text, &realEnd);
-  if (integerEnd == begin || realEnd == begin) return false;
-  const bool realLonger = realEnd > integerEnd;
-  const char* rest = realLonger ? realEnd : integerEnd;
-  if (*rest == '\0') return true;
-  const std::string_view suffixes = realLonger ? "fFlL" : "uUlL";
-  return suffixes.find(*rest) != std::string_view::npos;
+ValueChecks::ValueChecks(const ValueChecks& other, const DocumentValues& values)
+    : schema_(other.schema_),
+      rows_(other.rows_),
+      values_(values),
+      words_(other.words_),
+      outOfOrder_(other.outOfOrder_),
+      report_(other.report_) {}
+
+std::uint32_t ValueChecks::StateWord(ParameterId id) const { return words_[IdSlot(id)]; }
+
+void ValueChecks::SetBits(ParameterId id, std::uint32_t bits, bool on) {
+  std::uint32_t& word = words_[IdSlot(id)];
+  word = on ? (word | bits) : (word & ~bits);
 }
 
-}  // namespace valuetext
+bool ValueChecks::InstanceEnabled(ParameterId id) const {
+  const ParameterDescriptor* d = Desc(id);
+  if (d == nullptr) return false;
+  const ParameterId enabled = d->Has(attr::kInstanceSwitch) ? id : d->parent;
+  const ParameterDescriptor* e = Desc(enabled);
+  if (e == nullptr || !e->Has(attr::kInstanceSwitch)) return false;
+  return EqualsNoCase(values_.ValueOf(enabled), "TRUE");
+}
 
-using valuetext::EqualsNoCase;
-using valuetext::IsValidNumber;
-using valuetext::StripHexPrefix;
+void ValueChecks::SetInputDisabled(ParameterId id, bool disabled) {
+  SetBits(id, state::kInputDisabled, disabled || !InstanceEnabled(id));
+}
 
-std::string ConfigurationDocument::Message(ParameterId id, std::uint32_t code) const {
+void ValueChecks::SetOutOfOrder(ParameterId id, bool outOfOrder) {
+  if (outOfOrder)
+    outOfOrder_.insert(id);
+  else
+    outOfOrder_.erase(id);
+}
+
+std::string ValueChecks::Message(ParameterId id, std::uint32_t code) const {
   if (const auto own = schema_.Message(id, code)) return *own;
   return DefaultMessage(code);
 }
 
-std::uint16_t ConfigurationDocument::RowClass(ParameterId id) const {
+std::uint16_t ValueChecks::RowClass(ParameterId id) const {
   const ParameterDescriptor* d = Desc(id);
   if (d == nullptr || d->controlling == kNoParameter) return rows::kPlain;
-  return schema_.RowClass(id, ValueOf(d->controlling), formFactor_);
+  return schema_.RowClass(id, values_.ValueOf(d->controlling), values_.GetFormFactor());
 }
 
-bool ConfigurationDocument::CheckParameter(ParameterId id) {
+bool ValueChecks::CheckParameter(ParameterId id) {
   ParamRow* row = Row(id);
   const ParameterDescriptor* d = Desc(id);
   if (row == nullptr || d == nullptr) return false;
   const ParameterAttributes type = d->Type();
   if (type == attr::kHeading) return false;
 
-  std::string value = ValueOf(id);
+  std::string value = values_.ValueOf(id);
   if (type == attr::kHexByte) {
     // Shown again normalised; the baseline stays.
-    ShowHex(*row, value);
-    value = ValueOf(id);
+    values_.ShowHex(*row, value);
+    value = values_.ValueOf(id);
   }
 
   bool tooLong = false;
@@ -154,7 +152,7 @@ bool ConfigurationDocument::CheckParameter(ParameterId id) {
   return outOfRange || (tooLong && wellFormed);
 }
 
-std::string ConfigurationDocument::DescribeErrors(ParameterId id) {
+std::string ValueChecks::DescribeErrors(ParameterId id) {
   ParamRow* row = Row(id);
   const ParameterDescriptor* d = Desc(id);
   if (row == nullptr || d == nullptr) return {};
@@ -192,7 +190,7 @@ std::string ConfigurationDocument::DescribeErrors(ParameterId id) {
   if ((word & state::kErrors) != 0)
     colour = colours::kError;
   else if (d->Has(attr::kInstanceSwitch))
-    colour = EqualsNoCase(ValueOf(id), "TRUE") ? colours::kEnabled : colours::kDisabled;
+    colour = EqualsNoCase(values_.ValueOf(id), "TRUE") ? colours::kEnabled : colours::kDisabled;
   row->SetLabelBackground(colour);
 
   if (report.empty()) return {};
@@ -204,12 +202,12 @@ std::string ConfigurationDocument::DescribeErrors(ParameterId id) {
   return line;
 }
 
-void ConfigurationDocument::Check(ParameterId id) {
+void ValueChecks::Check(ParameterId id) {
   CheckParameter(id);
   DescribeErrors(id);
 }
 
-const std::string& ConfigurationDocument::CollectErrorReport() {
+const std::string& ValueChecks::CollectErrorReport() {
   report_.clear();
   for (const ParameterId id : schema_.DisplayOrder()) {
     const ParameterDescriptor* d = Desc(id);
@@ -223,7 +221,7 @@ const std::string& ConfigurationDocument::CollectErrorReport() {
     }
     const ParameterDescriptor* parent = Desc(d->parent);
     if (parent == nullptr || !parent->Has(attr::kInstanceSwitch)) continue;
-    if (!EqualsNoCase(ValueOf(d->parent), "TRUE")) continue;
+    if (!EqualsNoCase(values_.ValueOf(d->parent), "TRUE")) continue;
     CheckParameter(id);
     report_ += DescribeErrors(id);
   }
