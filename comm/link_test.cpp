@@ -10,10 +10,13 @@
 #include <vector>
 
 #include "ZefrComm.h"
+#include "test_packet.h"
 #include "win_error.h"
 
 namespace zefr::comm {
 namespace {
+
+using comm_test::Packet;
 
 // A device that does what the test scripts and records every call.
 class FakeDevice : public Device {
@@ -110,17 +113,6 @@ class FakeDevice : public Device {
   std::uint8_t* buffer_ = nullptr;
   std::uint32_t capacity_ = 0;
 };
-
-std::vector<std::uint8_t> Packet(std::uint8_t command, std::uint16_t responseLength,
-                                 std::vector<std::uint8_t> data = {}) {
-  std::vector<std::uint8_t> p = {command, static_cast<std::uint8_t>(data.size()),
-                                 static_cast<std::uint8_t>(data.size() >> 8),
-                                 static_cast<std::uint8_t>(responseLength),
-                                 static_cast<std::uint8_t>(responseLength >> 8)};
-  // (a plain insert of nothing trips a false bounds warning of GCC 12)
-  for (std::uint8_t b : data) p.push_back(b);
-  return p;
-}
 
 std::pair<IoResult, std::vector<std::uint8_t>> Received(std::vector<std::uint8_t> bytes) {
   return {{static_cast<std::uint32_t>(bytes.size()), 0}, bytes};

@@ -14,6 +14,7 @@
 
 #include "ZefrComm.h"
 #include "sim_harness.h"
+#include "test_packet.h"
 #include "win_error.h"
 
 namespace {
@@ -21,17 +22,7 @@ namespace {
 using zefrsim::SimProcess;
 using zefrsim::TempDir;
 using Clock = std::chrono::steady_clock;
-
-std::vector<std::uint8_t> Packet(std::uint8_t command, std::uint16_t responseLength,
-                                 std::vector<std::uint8_t> data = {}) {
-  std::vector<std::uint8_t> p = {command, static_cast<std::uint8_t>(data.size()),
-                                 static_cast<std::uint8_t>(data.size() >> 8),
-                                 static_cast<std::uint8_t>(responseLength),
-                                 static_cast<std::uint8_t>(responseLength >> 8)};
-  // (a plain insert of nothing trips a false bounds warning of GCC 12)
-  for (std::uint8_t b : data) p.push_back(b);
-  return p;
-}
+using zefr::comm_test::Packet;
 
 std::vector<std::uint8_t> Payload() {
   std::vector<std::uint8_t> p(1984, 0);

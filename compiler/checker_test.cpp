@@ -70,14 +70,6 @@ TEST_P(CheckerTest, FindsEachMistakeAtItsLine) {
   EXPECT_EQ(r.accepted, c.accepted);
 }
 
-const char* TM1 = "TemperatureMonitor1";
-const char* TM2 = "TemperatureMonitor2";
-const char* FM1 = "FanMonitor1";
-const char* FM2 = "FanMonitor2";
-const char* VM1 = "VoltageMonitor1";
-const char* FC1 = "FanController1";
-const char* TR1 = "TemperatureResponse1";
-
 INSTANTIATE_TEST_SUITE_P(
     Cases, CheckerTest,
     testing::Values(

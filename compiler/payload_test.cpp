@@ -46,11 +46,7 @@ TEST(PayloadLayout, DisabledAndEnabledHeaderWords) {
 }
 
 TEST(PayloadImage, OnlyVoltageMonitor1) {
-  IniBuilder ini = FullConfig();
-  for (const char* s : {"FanMonitor1", "FanMonitor2", "FanController1", "TemperatureMonitor1", "TemperatureMonitor2",
-                        "TemperatureResponse1"})
-    ini.RemoveSection(s);
-  RunResult r = RunOnText(ini.Text());
+  RunResult r = RunOnText(OnlyVoltageMonitor1().Text());
   ASSERT_EQ(r.exitCode, 0) << r.out;
   EXPECT_EQ(Hex(r.image, 0, 8), "52 46 45 5A 01 00 C0 07");
   EXPECT_EQ(r.image.Get16(564), 0x4303);

@@ -3,16 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <random>
 
+#include "program_run.h"
 #include "test_support.h"
 #include "unprivileged.h"
 
@@ -103,42 +101,15 @@ class ProgramTest : public testing::Test {
     std::ofstream(dir_ / name, std::ios::binary) << content;
   }
 
-  // Runs the program in the scratch directory; fileSizeLimit > 0 caps writes.
-  Spawned Exec(const std::vector<std::string>& args, const std::string& input = "", long fileSizeLimit = 0) {
+  // Runs the program in the scratch directory; fileSizeLimit >= 0 caps writes.
+  Spawned Exec(const std::vector<std::string>& args, const std::string& input = "", long fileSizeLimit = -1) {
     Put(".stdin", input);
-    int pipeOut[2];
-    if (::pipe(pipeOut) != 0) return {};
-    pid_t pid = ::fork();
-    if (pid == 0) {
-      if (::chdir(dir_.c_str()) != 0) _exit(127);
-      int in = ::open(".stdin", O_RDONLY);
-      int out = pipeOut[1];
-      ::close(pipeOut[0]);
-      int err = ::open(".stderr", O_WRONLY | O_CREAT | O_TRUNC, 0600);
-      ::dup2(in, 0), ::dup2(out, 1), ::dup2(err, 2);
-      if (fileSizeLimit > 0) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit lim{static_cast<rlim_t>(fileSizeLimit), static_cast<rlim_t>(fileSizeLimit)};
-        ::setrlimit(RLIMIT_FSIZE, &lim);
-      }
-      std::vector<char*> argv{const_cast<char*>(ZEFRCFG_BINARY)};
-      for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-      argv.push_back(nullptr);
-      ::execv(ZEFRCFG_BINARY, argv.data());
-      _exit(127);
-    }
-    // Standard output through a pipe, so a file size limit only hits the payload.
-    ::close(pipeOut[1]);
-    Spawned s;
-    char buf[4096];
-    ssize_t n;
-    while ((n = ::read(pipeOut[0], buf, sizeof buf)) > 0) s.out.append(buf, static_cast<size_t>(n));
-    ::close(pipeOut[0]);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    s.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    s.err = Slurp(dir_ / ".stderr");
-    return s;
+    const int in = ::open((dir_ / ".stdin").c_str(), O_RDONLY | O_CLOEXEC);
+    const int err = ::open((dir_ / ".stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    const ProgramRun r = RunProgram(ZEFRCFG_BINARY, args, dir_, in, err, fileSizeLimit);
+    if (in >= 0) ::close(in);
+    if (err >= 0) ::close(err);
+    return {r.exitCode, r.out, Slurp(dir_ / ".stderr")};
   }
 
   fs::path dir_;

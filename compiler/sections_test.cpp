@@ -42,13 +42,6 @@ TEST_P(SectionTest, Diagnoses) {
   }
 }
 
-const char* TM1 = "TemperatureMonitor1";
-const char* TM2 = "TemperatureMonitor2";
-const char* FM1 = "FanMonitor1";
-const char* VM1 = "VoltageMonitor1";
-const char* FC1 = "FanController1";
-const char* TR1 = "TemperatureResponse1";
-
 INSTANTIATE_TEST_SUITE_P(
     Common, SectionTest,
     testing::Values(
@@ -256,11 +249,7 @@ TEST(ParseDriver, NothingEnabled) {
 }
 
 TEST(ParseDriver, OnlyOneVoltageMonitor) {
-  IniBuilder ini = FullConfig();
-  for (const char* s : {"FanMonitor1", "FanMonitor2", "FanController1", "TemperatureMonitor1", "TemperatureMonitor2",
-                        "TemperatureResponse1"})
-    ini.RemoveSection(s);
-  RunResult r = RunOnText(ini.Text());
+  RunResult r = RunOnText(OnlyVoltageMonitor1().Text());
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_NE(r.out.find("  WARNING: No Temperature Response Units Enabled!\n  Parsing Voltage Monitors...\n"),
             std::string::npos);

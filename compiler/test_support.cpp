@@ -167,6 +167,14 @@ IniBuilder FullConfig() {
   return b;
 }
 
+IniBuilder OnlyVoltageMonitor1() {
+  IniBuilder ini = FullConfig();
+  for (const char* s : {"FanMonitor1", "FanMonitor2", "FanController1", "TemperatureMonitor1", "TemperatureMonitor2",
+                        "TemperatureResponse1"})
+    ini.RemoveSection(s);
+  return ini;
+}
+
 namespace {
 bool Accept(const PayloadImage&, Console& out) {
   out.Line("<delivered>");

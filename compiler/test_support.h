@@ -34,6 +34,17 @@ class IniBuilder {
 // Two fan monitors, one controller, a processor and an ambient temperature
 // monitor, one response and one 12 V monitor; all values valid.
 IniBuilder FullConfig();
+// FullConfig with VoltageMonitor1 its only section.
+IniBuilder OnlyVoltageMonitor1();
+
+// Section names the table-driven cases use.
+inline constexpr const char* TM1 = "TemperatureMonitor1";
+inline constexpr const char* TM2 = "TemperatureMonitor2";
+inline constexpr const char* FM1 = "FanMonitor1";
+inline constexpr const char* FM2 = "FanMonitor2";
+inline constexpr const char* VM1 = "VoltageMonitor1";
+inline constexpr const char* FC1 = "FanController1";
+inline constexpr const char* TR1 = "TemperatureResponse1";
 
 struct RunResult {
   int exitCode = -1;

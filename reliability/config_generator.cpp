@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <initializer_list>
 #include <random>
 #include <vector>
 
@@ -107,6 +108,10 @@ void DrawInteger(Writer& w, const format::KindTable& t, int field) {
 void DrawDecimal(Writer& w, const format::KindTable& t, int field) {
   w.Key(Key(t, field), w.Decimal(w.Int(Min(t, field), Max(t, field)), 2));
 }
+// Device addresses and commands that cannot be none, drawn in the order given.
+void DrawBytes(Writer& w, const format::KindTable& t, std::initializer_list<int> fields) {
+  for (int field : fields) w.Key(Key(t, field), w.ByteText(w.Int(0, 254)));
+}
 
 struct Enabled {
   std::vector<int> fanMonitors, fanControllers, temperatureMonitors, temperatureResponses, voltageMonitors;
@@ -143,9 +148,7 @@ void FanMonitor(Writer& w, int n, const Enabled& e) {
   namespace f = F::fan_monitor_field;
   if (!Start(w, t, n, Has(e.fanMonitors, n))) return;
   DrawInteger(w, t, f::kUsage);
-  w.Key(Key(t, f::kDeviceAddress), w.ByteText(w.Int(0, 254)));
-  w.Key(Key(t, f::kGetAttributesCommand), w.ByteText(w.Int(0, 254)));
-  w.Key(Key(t, f::kGetReadingCommand), w.ByteText(w.Int(0, 254)));
+  DrawBytes(w, t, {f::kDeviceAddress, f::kGetAttributesCommand, f::kGetReadingCommand});
   const std::vector<int> s = w.Ascending(4, Min(t, f::kFanSpeedNominal), Max(t, f::kFanSpeedNominal));
   w.Key(Key(t, f::kFanSpeedNominal), w.IntText(s[3]));
   w.Key(Key(t, f::kFanSpeedNonCritical), w.IntText(s[2]));
@@ -158,11 +161,9 @@ void FanController(Writer& w, int n, const Enabled& e) {
   namespace f = F::fan_controller_field;
   if (!Start(w, t, n, Has(e.fanControllers, n))) return;
   DrawInteger(w, t, f::kUsage);
-  w.Key(Key(t, f::kDeviceAddress), w.ByteText(w.Int(0, 254)));
-  w.Key(Key(t, f::kGetAttributesCommand), w.ByteText(w.Int(0, 254)));
+  DrawBytes(w, t, {f::kDeviceAddress, f::kGetAttributesCommand});
   w.Key(Key(t, f::kSetConfigurationCommand), w.ByteText(w.Int(0, 255), true));
-  w.Key(Key(t, f::kSetSpeedCommand), w.ByteText(w.Int(0, 254)));
-  w.Key(Key(t, f::kGetSpeedCommand), w.ByteText(w.Int(0, 254)));
+  DrawBytes(w, t, {f::kSetSpeedCommand, f::kGetSpeedCommand});
   for (int k = 1; k <= payload::fan_controller::kFanSlotCount; ++k) {
     auto slot = [&](int which) { return f::SlotField(k, which); };
     if (k > 1 && w.Chance(50)) {
@@ -260,8 +261,7 @@ void VoltageMonitor(Writer& w, int n, const Enabled& e) {
   const int usage = w.Int(Min(t, f::kUsage), Max(t, f::kUsage));
   const F::Bounds b = F::VoltageBounds(usage);
   w.Key(Key(t, f::kUsage), w.IntText(usage));
-  w.Key(Key(t, f::kDeviceAddress), w.ByteText(w.Int(0, 254)));
-  w.Key(Key(t, f::kGetReadingCommand), w.ByteText(w.Int(0, 254)));
+  DrawBytes(w, t, {f::kDeviceAddress, f::kGetReadingCommand});
   // Vccp monitors mostly keep the nominal of 0 that makes thresholds offsets.
   const int nominal = F::IsVccp(usage) && w.Chance(70) ? 0 : w.Int(b.min, b.max);
   const std::vector<int> under = w.Ascending(3, b.min, nominal);

@@ -1,51 +1,23 @@
 #include "programs.h"
 
 #include <fcntl.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <csignal>
 #include <fstream>
 #include <iterator>
+
+#include "program_run.h"
 
 namespace zefr::reliability {
 
 namespace fs = std::filesystem;
 
 Spawned RunZefrcfg(const fs::path& dir, const std::vector<std::string>& args, long fileSizeLimit) {
-  int fds[2];
-  if (::pipe(fds) != 0) return {};
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    ::dup2(fds[1], 1);
-    ::dup2(fds[1], 2);
-    ::close(fds[0]);
-    ::close(fds[1]);
-    const int null = ::open("/dev/null", O_RDONLY);
-    ::dup2(null, 0);
-    if (::chdir(dir.c_str()) != 0) _exit(127);
-    if (fileSizeLimit >= 0) {
-      std::signal(SIGXFSZ, SIG_IGN);
-      rlimit lim{static_cast<rlim_t>(fileSizeLimit), static_cast<rlim_t>(fileSizeLimit)};
-      ::setrlimit(RLIMIT_FSIZE, &lim);
-    }
-    std::vector<char*> argv{const_cast<char*>(ZEFRCFG_BINARY)};
-    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    ::execv(ZEFRCFG_BINARY, argv.data());
-    _exit(127);
-  }
-  ::close(fds[1]);
-  Spawned s;
-  char buf[4096];
-  for (ssize_t n; (n = ::read(fds[0], buf, sizeof buf)) > 0;) s.out.append(buf, static_cast<std::size_t>(n));
-  ::close(fds[0]);
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  s.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  return s;
+  const int null = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+  const test::ProgramRun r = test::RunProgram(ZEFRCFG_BINARY, args, dir, null, -1, fileSizeLimit);
+  if (null >= 0) ::close(null);
+  return {r.exitCode, r.out};
 }
 
 Compiled CompileWithProgram(const fs::path& dir, const std::string& text) {

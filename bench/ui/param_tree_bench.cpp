@@ -70,12 +70,3 @@ void BM_PaintAllRowsOnCanvas(benchmark::State& state) { paint(state, 1009 * kRow
 
 BENCHMARK(BM_PaintWindow)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PaintAllRowsOnCanvas)->Unit(benchmark::kMillisecond);
-
-int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}

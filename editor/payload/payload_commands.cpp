@@ -19,24 +19,6 @@ const char kCannotCreate[] = "File could not be created.";
 const char kWarning[] = "Warning";
 const char kSendQuestion[] = "Proceeding with sending configuration to firmware. Are you sure?";
 
-// The wait cursor of a command; it is taken down before every dialog and message box.
-class WaitCursor {
- public:
-  WaitCursor() { on(); }
-  ~WaitCursor() { off(); }
-  void on() {
-    if (!m_on) QApplication::setOverrideCursor(Qt::WaitCursor);
-    m_on = true;
-  }
-  void off() {
-    if (m_on) QApplication::restoreOverrideCursor();
-    m_on = false;
-  }
-
- private:
-  bool m_on = false;
-};
-
 // The temporary files go when a command ends, whichever way it ends.
 class CleanupAtEnd {
  public:
@@ -78,15 +60,38 @@ bool SameDirectory(const QString& a, const QString& b) {
 
 }  // namespace
 
+// The wait cursor of a command; it is taken down before every dialog and message box.
+class CPayloadCommands::WaitCursor {
+ public:
+  WaitCursor() { on(); }
+  ~WaitCursor() { off(); }
+  void on() {
+    if (!m_on) QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_on = true;
+  }
+  void off() {
+    if (m_on) QApplication::restoreOverrideCursor();
+    m_on = false;
+  }
+
+ private:
+  bool m_on = false;
+};
+
 CPayloadCommands::CPayloadCommands(PayloadCommandHost& host, EditorPrompts& prompts, const QString& temporaryBase)
     : m_host(host), m_prompts(prompts), m_work(temporaryBase) {}
 
 CPayloadCommands::~CPayloadCommands() = default;  // the work directory cleans up after itself
 
-bool CPayloadCommands::preCheck() {
+bool CPayloadCommands::passesPreCheck() {
+  m_host.updateData(true);
+  WaitCursor cursor;
   m_statusText.clear();
   m_statusText = m_host.collectErrorReport();
-  return !m_statusText.isEmpty();
+  if (m_statusText.isEmpty()) return true;
+  cursor.off();
+  m_prompts.showStatus(m_host.owner(), CStatusDialog::Mode::Errors, m_statusText);
+  return false;
 }
 
 void CPayloadCommands::cannotCreate(const QString& why) {
@@ -95,12 +100,15 @@ void CPayloadCommands::cannotCreate(const QString& why) {
   m_prompts.warn(m_host.owner(), QString::fromLatin1(kWarning), text);
 }
 
-bool CPayloadCommands::prepareWorkDirectory(QString* why) {
-  if (!m_work.ensure()) {
-    *why = m_work.error();
-    return false;
-  }
-  return m_work.cleanup();
+bool CPayloadCommands::prepareWorkDirectory(WaitCursor& cursor) {
+  QString why;
+  if (!m_work.ensure())
+    why = m_work.error();
+  else if (m_work.cleanup())
+    return true;
+  cursor.off();
+  cannotCreate(why);
+  return false;
 }
 
 bool CPayloadCommands::runCompiler(const QString& headline, const QStringList& arguments, bool withLibrary) {
@@ -131,14 +139,7 @@ bool CPayloadCommands::runCompiler(const QString& headline, const QStringList& a
 void CPayloadCommands::generate() {
   if (m_busy) return;
   BusyFlag busy(m_busy);
-  m_host.updateData(true);
-  WaitCursor cursor;
-  if (preCheck()) {
-    cursor.off();
-    m_prompts.showStatus(m_host.owner(), CStatusDialog::Mode::Errors, m_statusText);
-    return;
-  }
-  cursor.off();
+  if (!passesPreCheck()) return;
   const QString destination =
       m_prompts.saveFileName(m_host.owner(), QStringLiteral("Save As"),
                              QStringLiteral("Binaries (*.bin)|All Files (*.*)||"), QStringLiteral(".bin"));
@@ -146,13 +147,8 @@ void CPayloadCommands::generate() {
     m_host.updateData(false);
     return;
   }
-  cursor.on();
-  QString why;
-  if (!prepareWorkDirectory(&why)) {
-    cursor.off();
-    cannotCreate(why);
-    return;
-  }
+  WaitCursor cursor;
+  if (!prepareWorkDirectory(cursor)) return;
   CleanupAtEnd cleanupAtEnd(m_work);
   // The compiler writes the payload under the destination's own name, so its
   // report names the file the user chose.
@@ -186,25 +182,13 @@ void CPayloadCommands::generate() {
 void CPayloadCommands::send() {
   if (m_busy) return;
   BusyFlag busy(m_busy);
-  m_host.updateData(true);
-  WaitCursor cursor;
-  if (preCheck()) {
-    cursor.off();
-    m_prompts.showStatus(m_host.owner(), CStatusDialog::Mode::Errors, m_statusText);
-    return;
-  }
-  cursor.off();
+  if (!passesPreCheck()) return;
   if (!m_prompts.askYesNo(m_host.owner(), QString::fromLatin1(kWarning), QString::fromLatin1(kSendQuestion))) {
     m_host.updateData(false);
     return;
   }
-  cursor.on();
-  QString why;
-  if (!prepareWorkDirectory(&why)) {
-    cursor.off();
-    cannotCreate(why);
-    return;
-  }
+  WaitCursor cursor;
+  if (!prepareWorkDirectory(cursor)) return;
   CleanupAtEnd cleanupAtEnd(m_work);
   m_host.writeConfiguration(m_work.iniPath());
 

@@ -53,11 +53,14 @@ class CPayloadCommands {
   zefr::WorkDirectory& workDirectory() { return m_work; }
 
  private:
-  // Empties the status text and fills it with the error report; true when it found errors.
-  bool preCheck();
-  // Makes the work directory and clears it; false when it cannot, with `why`
-  // when the directory itself could not be made.
-  bool prepareWorkDirectory(QString* why);
+  class WaitCursor;
+
+  // Takes the rows into the document and fills the status text with the error
+  // report; false, after showing it, when it found errors.
+  bool passesPreCheck();
+  // Makes the work directory and clears it; false, after taking the cursor down
+  // and warning, when it cannot.
+  bool prepareWorkDirectory(WaitCursor& cursor);
   // Extracts the embedded compiler (and library) and runs the compiler in the work
   // directory behind the wait dialog; the status text is its output, or why it did
   // not run. True when it ended by itself with exit code 0.

@@ -11,21 +11,11 @@ void PrintTo(const Finding& f, std::ostream* os) { *os << FormatFinding(f); }
 
 namespace {
 
-using testing::AtxDefaultImage;
-using testing::kFc;
-using testing::kFm;
-using testing::kTm;
-using testing::kTr;
-using testing::kVm;
-using testing::LinkWord;
-using testing::SetFanSlot;
-using testing::TestImage;
+using namespace testing;
 
 std::vector<Finding> Findings(TestImage& img) {
-  DecodedPayload p;
   std::vector<Finding> found;
-  std::string err;
-  EXPECT_TRUE(DecodePayload(img.bytes(), &p, &found, &err)) << err;
+  const DecodedPayload p = Decoded(img, &found);
   for (const Finding& f : CheckPayload(p)) found.push_back(f);
   return found;
 }

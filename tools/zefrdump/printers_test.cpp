@@ -15,20 +15,7 @@
 namespace zefrdump {
 namespace {
 
-using testing::AtxDefaultImage;
-using testing::kFc;
-using testing::kFm;
-using testing::kTm;
-using testing::kTr;
-using testing::TestImage;
-
-DecodedPayload Decode(TestImage& img) {
-  DecodedPayload p;
-  std::vector<Finding> found;
-  std::string err;
-  EXPECT_TRUE(DecodePayload(img.bytes(), &p, &found, &err)) << err;
-  return p;
-}
+using namespace testing;
 
 // The text of one section, from its header to the blank line after it.
 std::string SectionOf(const std::string& ini, const std::string& name) {
@@ -45,7 +32,7 @@ int CountOf(const std::string& text, const std::string& what) {
 
 TEST(PrintIni, WritesEveryKeyOfAnEnabledEntity) {
   TestImage img = AtxDefaultImage();
-  std::string ini = PrintIni(Decode(img), "atx.bin");
+  std::string ini = PrintIni(Decoded(img), "atx.bin");
   EXPECT_EQ(ini.substr(0, ini.find('\n')),
             ";; Configuration decoded from payload file \"atx.bin\" by zefrdump.");
   EXPECT_EQ(CountOf(ini, "Enabled=TRUE\n"), 22);
@@ -136,21 +123,21 @@ TEST(PrintIni, WritesNoneAndListValuesAsTheCompilerReadsThem) {
   for (const Case& c : cases) {
     TestImage img = AtxDefaultImage();
     c.change(img);
-    std::string section = SectionOf(PrintIni(Decode(img), "x.bin"), c.section);
+    std::string section = SectionOf(PrintIni(Decoded(img), "x.bin"), c.section);
     for (const char* line : c.lines) EXPECT_NE(section.find(line), std::string::npos) << c.name << ": " << line;
   }
 }
 
 TEST(PrintIni, KeepsLineBreaksOfTheFileNameOutOfTheIni) {
   TestImage img;
-  std::string ini = PrintIni(Decode(img), "a\n[FanMonitor1]\nEnabled=TRUE");
+  std::string ini = PrintIni(Decoded(img), "a\n[FanMonitor1]\nEnabled=TRUE");
   EXPECT_EQ(ini.substr(0, ini.find("\n\n")),
             ";; Configuration decoded from payload file \"a?[FanMonitor1]?Enabled=TRUE\" by zefrdump.");
 }
 
 TEST(PrintGraph, DrawsTheDefaultConfiguration) {
   TestImage img = AtxDefaultImage();
-  std::string dot = PrintGraph(Decode(img));
+  std::string dot = PrintGraph(Decoded(img));
   EXPECT_EQ(dot.substr(0, 16), "digraph zefr {\n ");
   EXPECT_EQ(dot.substr(dot.size() - 2), "}\n");
   EXPECT_EQ(CountOf(dot, " [label=\""), 22 + 20);
@@ -186,7 +173,7 @@ TEST(PrintGraph, DrawsAmbientLinksAndLeavesOutDisabledEnds) {
   img.Set32(kTr, 4, 3, testing::LinkWord(9, 10, 5, 4, 5, 15));  // all three ends disabled
   testing::SetFanSlot(img, 1, 2, 7, 2, false, 0, 0);             // disabled fan monitor
   img.Set32(kFc, 1, 32 + 11 * 4, 5000);                           // disabled response
-  std::string dot = PrintGraph(Decode(img));
+  std::string dot = PrintGraph(Decoded(img));
   EXPECT_EQ(CountOf(dot, "\"TemperatureMonitor2\" -> \"TemperatureResponse3\" [label=\"ambient\", style=dashed];\n"), 1);
   EXPECT_EQ(CountOf(dot, "\"TemperatureResponse3\" -> \"FanController2\" [label=\"primary controller\", style=dotted];\n"), 1);
   EXPECT_EQ(CountOf(dot, "-> \"TemperatureResponse4\""), 0);

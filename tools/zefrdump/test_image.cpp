@@ -1,5 +1,7 @@
 #include "test_image.h"
 
+#include <gtest/gtest.h>
+
 namespace zefrdump::testing {
 
 TestImage AtxDefaultImage() {
@@ -70,25 +72,54 @@ TestImage AtxDefaultImage() {
     img.SetDecimal(kTr, n, 23, t.values[4], 2);
   }
 
-  img.Enable(kFc, 1).Set8(kFc, 1, 2, 1).Set8(kFc, 1, 3, 0x20).Set8(kFc, 1, 4, 0x1E);
-  img.Set8(kFc, 1, 5, 0x22).Set8(kFc, 1, 6, 0x26).Set8(kFc, 1, 7, 0x2A);
-  SetFanSlot(img, 1, 1, 1, 2, false, 0x0E, 500);
-  for (int k = 2; k <= 4; ++k) SetFanSlot(img, 1, k, 0, 0, false, 0, 0);
-  img.Set16(kFc, 1, 24, 0x01C0);  // index 1, MIN, not inverted, 25000 Hz, 250 ms
-  img.Set16(kFc, 1, 26, 2000).Set16(kFc, 1, 28, 2200).Set16(kFc, 1, 30, 10000);
-  const char* w1[6] = {"100.00", "100.00", "100.00", "100.00", "5.00", "100.00"};
-  for (int m = 0; m < 6; ++m) img.SetDecimal(kFc, 1, 32 + size_t(m) * 4, w1[m], 2);
-
-  img.Enable(kFc, 2).Set8(kFc, 2, 2, 5).Set8(kFc, 2, 3, 0x20).Set8(kFc, 2, 4, 0x1F);
-  img.Set8(kFc, 2, 5, 0x23).Set8(kFc, 2, 6, 0x27).Set8(kFc, 2, 7, 0x2B);
-  SetFanSlot(img, 2, 1, 2, 2, true, 0x0F, 500);
-  SetFanSlot(img, 2, 2, 3, 2, true, 0x10, 500);
-  for (int k = 3; k <= 4; ++k) SetFanSlot(img, 2, k, 0, 0, false, 0, 0);
-  img.Set16(kFc, 2, 24, 0x0101);  // index 2, MIN, not inverted, 10 Hz, 250 ms
-  img.Set16(kFc, 2, 26, 3000).Set16(kFc, 2, 28, 3200).Set16(kFc, 2, 30, 10000);
-  const char* w2[6] = {"20.00", "5.00", "100.00", "0.00", "100.00", "25.00"};
-  for (int m = 0; m < 6; ++m) img.SetDecimal(kFc, 2, 32 + size_t(m) * 4, w2[m], 2);
+  struct Slot {
+    int monitor;  // 0: none
+    bool dependent;
+    uint8_t setConfig;
+  };
+  struct Fc {
+    uint8_t usage;
+    Slot slots[4];
+    uint16_t control;
+    uint16_t dutyMin, dutyOn;
+    const char* weightings[6];
+  };
+  const Fc fcs[2] = {{1,
+                      {{1, false, 0x0E}, {0}, {0}, {0}},
+                      0x01C0,  // index 1, MIN, not inverted, 25000 Hz, 250 ms
+                      2000,
+                      2200,
+                      {"100.00", "100.00", "100.00", "100.00", "5.00", "100.00"}},
+                     {5,
+                      {{2, true, 0x0F}, {3, true, 0x10}, {0}, {0}},
+                      0x0101,  // index 2, MIN, not inverted, 10 Hz, 250 ms
+                      3000,
+                      3200,
+                      {"20.00", "5.00", "100.00", "0.00", "100.00", "25.00"}}};
+  for (int n = 1; n <= 2; ++n) {
+    const Fc& f = fcs[n - 1];
+    img.Enable(kFc, n).Set8(kFc, n, 2, f.usage).Set8(kFc, n, 3, 0x20).Set8(kFc, n, 4, uint8_t(0x1D + n));
+    img.Set8(kFc, n, 5, uint8_t(0x21 + n)).Set8(kFc, n, 6, uint8_t(0x25 + n)).Set8(kFc, n, 7, uint8_t(0x29 + n));
+    for (int k = 1; k <= 4; ++k) {
+      const Slot& slot = f.slots[k - 1];
+      if (slot.monitor == 0)
+        SetFanSlot(img, n, k, 0, 0, false, 0, 0);
+      else
+        SetFanSlot(img, n, k, slot.monitor, 2, slot.dependent, slot.setConfig, 500);
+    }
+    img.Set16(kFc, n, 24, f.control);
+    img.Set16(kFc, n, 26, f.dutyMin).Set16(kFc, n, 28, f.dutyOn).Set16(kFc, n, 30, 10000);
+    for (int m = 0; m < 6; ++m) img.SetDecimal(kFc, n, 32 + size_t(m) * 4, f.weightings[m], 2);
+  }
   return img;
+}
+
+DecodedPayload Decoded(TestImage& img, std::vector<Finding>* findings) {
+  DecodedPayload p;
+  std::vector<Finding> found;
+  std::string err;
+  EXPECT_TRUE(DecodePayload(img.bytes(), &p, findings ? findings : &found, &err)) << err;
+  return p;
 }
 
 }  // namespace zefrdump::testing

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "decimal_text.h"
+#include "decoded_payload.h"
 
 namespace zefrdump::testing {
 
@@ -88,5 +89,8 @@ inline void SetFanSlot(TestImage& img, int n, int k, int monitor, int pulses, bo
 
 // The default ATX configuration as the compiler compiles it: 22 entities.
 TestImage AtxDefaultImage();
+
+// Decodes an image the test expects to decode; what it finds goes to findings.
+DecodedPayload Decoded(TestImage& img, std::vector<Finding>* findings = nullptr);
 
 }  // namespace zefrdump::testing
