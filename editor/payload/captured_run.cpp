@@ -120,7 +120,8 @@ QString CWaitDialog::elapsedText() const { return m_elapsed->text(); }
 
 void CWaitDialog::showElapsed() {
   const qint64 seconds = m_clock.elapsed() / 1000;
-  m_elapsed->setText(QStringLiteral("Elapsed time: %1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0')));
+  m_elapsed->setText(
+      QStringLiteral("Elapsed time: %1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0')));
 }
 
 void CWaitDialog::appendOutput(const QString& text) {
