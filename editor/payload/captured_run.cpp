@@ -9,8 +9,10 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QStringDecoder>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace zefr {
@@ -30,7 +32,8 @@ QString WhyNotStarted(const QString& program, const QProcess& process) {
 
 RunResult RunWithCapturedOutput(const QString& program, const QStringList& arguments,
                                 const QString& workingDirectory,
-                                const std::function<void(const QString&)>& onOutput) {
+                                const std::function<void(const QString&)>& onOutput,
+                                const std::function<bool()>& cancelRequested) {
   RunResult result;
   QProcess process;
   process.setProgram(program);
@@ -55,6 +58,17 @@ RunResult RunWithCapturedOutput(const QString& program, const QStringList& argum
   QObject::connect(&process, &QProcess::errorOccurred, &loop, [&](QProcess::ProcessError e) {
     if (e == QProcess::FailedToStart) loop.quit();
   });
+  // Cancel: first a request to end, then, if the program does not, the end.
+  QTimer cancelPoll;
+  if (cancelRequested) {
+    QObject::connect(&cancelPoll, &QTimer::timeout, &loop, [&] {
+      if (result.cancelled || !cancelRequested()) return;
+      result.cancelled = true;
+      process.terminate();
+      QTimer::singleShot(2000, &process, [&process] { process.kill(); });
+    });
+    cancelPoll.start(50);
+  }
   process.start();
   // Input to other windows stays blocked by the modal wait dialog; timers and
   // painting go on.
@@ -66,6 +80,8 @@ RunResult RunWithCapturedOutput(const QString& program, const QStringList& argum
   result.output += rest;
   if (onOutput && !rest.isEmpty()) onOutput(rest);
   result.exitedCleanly = result.started && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+  // A program that finished on its own before the request reached it was not cancelled.
+  if (result.exitedCleanly) result.cancelled = false;
   return result;
 }
 
@@ -79,9 +95,33 @@ CWaitDialog::CWaitDialog(const QString& headline, QWidget* parent) : QDialog(par
   m_output = new QPlainTextEdit(this);
   m_output->setReadOnly(true);
   m_output->setMinimumSize(520, 240);
+  m_elapsed = new QLabel(this);
+  m_cancel = new QPushButton(QStringLiteral("&Cancel"), this);
+  m_cancel->setAutoDefault(false);
+  connect(m_cancel, &QPushButton::clicked, this, [this] {
+    m_cancelRequested = true;
+    m_cancel->setEnabled(false);
+  });
+  auto* bottom = new QHBoxLayout;
+  bottom->addWidget(m_elapsed, 1);
+  bottom->addWidget(m_cancel);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(m_headline);
   layout->addWidget(m_output);
+  layout->addLayout(bottom);
+  m_clock.start();
+  showElapsed();
+  auto* tick = new QTimer(this);
+  connect(tick, &QTimer::timeout, this, &CWaitDialog::showElapsed);
+  tick->start(250);
+}
+
+QString CWaitDialog::elapsedText() const { return m_elapsed->text(); }
+
+void CWaitDialog::showElapsed() {
+  const qint64 seconds = m_clock.elapsed() / 1000;
+  m_elapsed->setText(
+      QStringLiteral("Elapsed time: %1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0')));
 }
 
 void CWaitDialog::appendOutput(const QString& text) {

@@ -17,6 +17,7 @@ namespace {
 
 const char kCannotCreate[] = "File could not be created.";
 const char kWarning[] = "Warning";
+const char kCancelled[] = "Cancelled by the user.";
 const char kSendQuestion[] = "Proceeding with sending configuration to firmware. Are you sure?";
 
 // The temporary files go when a command ends, whichever way it ends.
@@ -130,10 +131,12 @@ bool CPayloadCommands::runCompiler(const QString& headline, const QStringList& a
       return false;
     }
   const zefr::RunResult result = zefr::RunWithCapturedOutput(
-      m_work.compilerPath(), arguments, m_work.path(), [&wait](const QString& text) { wait.appendOutput(text); });
+      m_work.compilerPath(), arguments, m_work.path(), [&wait](const QString& text) { wait.appendOutput(text); },
+      [&wait] { return wait.cancelRequested(); });
   wait.hide();
   m_statusText = result.started ? result.output : result.error;
-  return result.exitedCleanly;
+  if (result.cancelled) m_statusText += QStringLiteral("\r\n") + QString::fromLatin1(kCancelled);
+  return result.exitedCleanly && !result.cancelled;
 }
 
 void CPayloadCommands::generate() {

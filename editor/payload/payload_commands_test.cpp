@@ -1,6 +1,7 @@
 // Generate and Send end to end: the embedded compiler runs on a real INI file, and
 // Send delivers to zefrsim. The host answers the dialogs.
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -68,8 +69,6 @@ class TestHost : public PayloadCommandHost, public EditorPrompts {
     if (!screenshot.isEmpty()) {
       d.show();
       if (!QTest::qWaitForWindowExposed(&d)) qWarning("status dialog not exposed");
-      // The verdict is at the end of the text.
-      d.textPane()->verticalScrollBar()->setValue(d.textPane()->verticalScrollBar()->maximum());
       QDir().mkpath(QStringLiteral(ZEFR_SCREENSHOT_DIR));
       d.grab().save(QStringLiteral(ZEFR_SCREENSHOT_DIR "/") + screenshot);
     }
@@ -150,6 +149,7 @@ class PayloadCommandsTest : public QObject {
   void blockedWorkDirectory();
   void sendAccepted();
   void sendRefused();
+  void sendCancelled();
   void sendWithoutDevice();
   void oneCommandAtATime();
   void workDirectoryCannotBeMade_data();
@@ -431,6 +431,44 @@ void PayloadCommandsTest::sendRefused() {
   QVERIFY(text.contains(QStringLiteral("Failing Parameter: ")));
   QVERIFY(!text.contains(QStringLiteral("Failing Parameter: Unknown")));
   QVERIFY(!text.contains(QStringLiteral("Payload Accepted.")));
+}
+
+void PayloadCommandsTest::sendCancelled() {
+  zefrsim::TempDir dev;
+  zefrsim::SimProcess sim;
+  // The firmware takes 10 s to answer; Cancel must not wait for it.
+  QVERIFY(sim.Start(dev.path(), {"--fault", "delay=10000@1"}));
+  useDevice(dev.path());
+  QTimer poll;
+  QString elapsedAtCancel;
+  QElapsedTimer waiting;
+  m_host->onCompiler = [&](CWaitDialog* d) {
+    QVERIFY(d->cancelButton()->isEnabled());
+    QObject::connect(&poll, &QTimer::timeout, d, [&, d] {
+      if (!d->isVisible() || !d->outputText().contains(QStringLiteral("Communicating")) || d->cancelRequested()) return;
+      if (!waiting.isValid()) waiting.start();
+      if (waiting.elapsed() < 1200) return;  // long enough for the clock to move
+      elapsedAtCancel = d->elapsedText();
+      d->grab().save(QStringLiteral(ZEFR_SCREENSHOT_DIR "/wait_with_cancel.png"));
+      QTest::mouseClick(d->cancelButton(), Qt::LeftButton);
+      QVERIFY(!d->cancelButton()->isEnabled());
+    });
+    poll.start(50);
+  };
+  QElapsedTimer clock;
+  clock.start();
+  m_commands->send();
+  poll.stop();
+  QVERIFY2(clock.elapsed() < 8000, qPrintable(QString::number(clock.elapsed())));
+  QVERIFY2(elapsedAtCancel.startsWith(QStringLiteral("Elapsed time: 0:0")) &&
+               elapsedAtCancel != QStringLiteral("Elapsed time: 0:00"),
+           qPrintable(elapsedAtCancel));
+  QCOMPARE(m_host->shown.size(), size_t(1));
+  const Shown& s = m_host->shown[0];
+  QCOMPARE(s.mode, Mode::Summary);
+  QVERIFY2(s.text.contains(QStringLiteral("Communicating Payload to ZEFR Subsystem...")), qPrintable(s.text));
+  QVERIFY2(s.text.endsWith(QStringLiteral("\r\nCancelled by the user.")), qPrintable(s.text));
+  QVERIFY(!s.text.contains(QStringLiteral("Payload Accepted.")));
 }
 
 void PayloadCommandsTest::sendWithoutDevice() {

@@ -25,6 +25,7 @@
 #include "main_config_dialog.h"
 #include "param_items.h"
 #include "param_tree.h"
+#include "sim_harness.h"
 #include "status_dialog.h"
 
 namespace {
@@ -276,6 +277,17 @@ bool mainWindowShots() {
   window.onCommand(cmd::kGeneratePayload);
   prompts.statusShot = QStringLiteral("status_send_no_device.png");
   window.onCommand(cmd::kSendToFirmware);
+
+  // The firmware refuses parameter 2 of temperature monitor 1: the verdict ends the text.
+  {
+    zefrsim::TempDir device;
+    zefrsim::SimProcess sim;
+    if (!sim.Start(device.path(), {"--ccode", "3", "--entity", "0x0203"})) return false;
+    qputenv("ZEFR_DEVICE_DIR", QByteArray::fromStdString(device.path()));
+    prompts.statusShot = QStringLiteral("status_send_refused.png");
+    window.onCommand(cmd::kSendToFirmware);
+    qputenv("ZEFR_DEVICE_DIR", work.filePath(QStringLiteral("no-device")).toLocal8Bit());
+  }
 
   // A file with values the checks refuse: the rows turn colour and say why.
   QFile atx(QStringLiteral(":/INIFILE/144"));

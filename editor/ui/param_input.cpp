@@ -45,8 +45,10 @@ bool significantBefore(const QString& text, int end, bool real) {
 bool numericChar(bool real, int maxLength, EditState& st, QChar ch) {
   const int pos = st.selStart;
   if (ch == u'\b') return backspace(st);
+  // Only the text that stays counts: a sign or a dot typed over a selected value passes.
+  const QString kept = st.text.left(st.selStart) + st.text.mid(st.selEnd);
   if (isSign(ch)) {
-    if (pos != 0 || st.text.contains(u'+') || st.text.contains(u'-')) return false;
+    if (pos != 0 || kept.contains(u'+') || kept.contains(u'-')) return false;
     return insertText(maxLength, st, QString(ch));
   }
   if (ch >= u'0' && ch <= u'9') {
@@ -61,7 +63,7 @@ bool numericChar(bool real, int maxLength, EditState& st, QChar ch) {
     return insertText(maxLength, st, QString(ch));
   }
   if (real && ch == u'.') {
-    if (st.text.contains(u'.')) return false;
+    if (kept.contains(u'.')) return false;
     if (pos == 0 || (pos == 1 && isSign(st.text[0]))) return insertText(maxLength, st, QStringLiteral("0."));
     return insertText(maxLength, st, QStringLiteral("."));
   }
@@ -70,6 +72,8 @@ bool numericChar(bool real, int maxLength, EditState& st, QChar ch) {
 
 bool hexChar(int maxLength, EditState& st, QChar ch) {
   ensureHexPrefix(st);
+  // A selection reaching past the prefix (Select All) replaces the digits only.
+  if (st.selStart < 2 && st.selEnd > 2) st.selStart = 2;
   const bool hasSel = st.selEnd > st.selStart;
   if (ch == u'\b') {
     if (hasSel ? st.selStart < 2 : st.selStart <= 2) return false;

@@ -72,12 +72,23 @@ void ParamInputTest::typing() {
 }
 
 void ParamInputTest::typedIntoSelection() {
-  // A digit over a selected digit replaces it; a sign over the whole text is still
-  // refused because the text holds one.
+  // A digit over a selected digit replaces it. A sign counts against the text that
+  // stays: over the whole value it passes, before a kept sign it is refused.
   EditState st{QStringLiteral("-42"), 1, 3};
   QVERIFY(paraminput::applyTypedChar(kInputInteger, -1, st, u'7'));
   QCOMPARE(st.text, QStringLiteral("-7"));
   st = EditState{QStringLiteral("-42"), 0, 3};
+  QVERIFY(paraminput::applyTypedChar(kInputInteger, -1, st, u'+'));
+  QCOMPARE(st.text, QStringLiteral("+"));
+  st = EditState{QStringLiteral("-42"), 0, 1};
+  QVERIFY(paraminput::applyTypedChar(kInputReal, -1, st, u'-'));
+  QCOMPARE(st.text, QStringLiteral("-42"));
+  st = EditState{QStringLiteral("2.5"), 0, 3};
+  QVERIFY(paraminput::applyTypedChar(kInputReal, -1, st, u'.'));
+  QCOMPARE(st.text, QStringLiteral("0."));
+  st = EditState{QStringLiteral("2.5"), 0, 1};
+  QVERIFY(!paraminput::applyTypedChar(kInputReal, -1, st, u'.'));
+  st = EditState{QStringLiteral("-42"), 0, 0};
   QVERIFY(!paraminput::applyTypedChar(kInputInteger, -1, st, u'+'));
   QCOMPARE(st.text, QStringLiteral("-42"));
   // Hex: the prefix is added before the key counts, shifting the caret.
@@ -85,6 +96,13 @@ void ParamInputTest::typedIntoSelection() {
   QVERIFY(paraminput::applyTypedChar(kInputHex, -1, st, u'b'));
   QCOMPARE(st.text, QStringLiteral("0x5B"));
   QCOMPARE(st.selStart, 4);
+  // Hex with everything selected: the digits go, the prefix stays.
+  st = EditState{QStringLiteral("0x20"), 0, 4};
+  QVERIFY(paraminput::applyTypedChar(kInputHex, -1, st, u'a'));
+  QCOMPARE(st.text, QStringLiteral("0xA"));
+  st = EditState{QStringLiteral("0x20"), 0, 4};
+  QVERIFY(paraminput::applyTypedChar(kInputHex, -1, st, u'\b'));
+  QCOMPARE(st.text, QStringLiteral("0x"));
 }
 
 void ParamInputTest::lengthLimit() {

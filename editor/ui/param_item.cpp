@@ -27,7 +27,12 @@ void CParamItem::requestRepaint() const {
 void CParamItem::setLabel(const QString& s) { m_label = s; requestRepaint(); }
 void CParamItem::setHelpText(const QString& s) { m_help = s; requestRepaint(); }
 void CParamItem::setMessageText(const QString& s) { m_message = s; requestRepaint(); }
-void CParamItem::setReadOnly(bool on) { m_readOnly = on; requestRepaint(); }
+void CParamItem::setReadOnly(bool on) {
+  m_readOnly = on;
+  // An open editor would go on taking input the row no longer accepts.
+  if (on) cancel();
+  requestRepaint();
+}
 void CParamItem::setRowHeight(int h) { m_height = h; requestRepaint(); }
 void CParamItem::setLabelLayout(bool top) { m_labelTop = top; requestRepaint(); }
 void CParamItem::setValueBackColor(const QColor& c) { m_valueBack = c; requestRepaint(); }
@@ -86,6 +91,16 @@ void CParamItem::commit() {
   tree->notify(kParamCommitted, this);
   // The owner may have deleted rows, this one among them.
   tree->updateItem(tree->m_deletions == deletions ? this : nullptr);
+}
+
+void CParamItem::cancel() {
+  if (m_committed) return;
+  restoreValue();
+  m_editing = false;
+  m_committed = true;
+  if (m_tree && m_tree->m_editingRow == this) m_tree->m_editingRow = nullptr;
+  endEditing();
+  requestRepaint();
 }
 
 void CParamItem::drawValue(QPainter&, const QRect&) {}

@@ -66,6 +66,9 @@ class CParamItem {
   void activate();
   // Ends editing and tells the owner; does nothing when already committed.
   void commit();
+  // Ends editing without telling the owner: the value goes back to what it was
+  // when the editor opened (or the owner last set).
+  void cancel();
 
   EditorKind editorKind() const { return m_kind; }
   int sequence() const { return m_sequence; }
@@ -94,6 +97,7 @@ class CParamItem {
   virtual void reposition() {}      // move, and hide unless focused
   virtual void repositionOnly() {}  // move only
   virtual void endEditing() {}
+  virtual void restoreValue() {}  // back to the value the editor opened with
   virtual void destroyEditor() {}
   virtual void deselected() {}
   virtual void selected() {}

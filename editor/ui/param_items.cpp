@@ -255,10 +255,16 @@ class ParamLineEdit : public QLineEdit {
         if (!sel && cursorPosition() == text().size()) return passOn(m_row, Qt::Key_Down, mods);
         break;
       case Qt::Key_Escape:
-        e->accept();  // there is no cancel; the typed text stays
+        e->accept();  // the dialog must not see it
+        m_row->cancel();
         return;
       default:
         break;
+    }
+    // Checked before the filter, which refuses the control character it carries.
+    if (e->matches(QKeySequence::SelectAll)) {
+      selectAll();
+      return;
     }
     const uint32_t flags = m_row->m_flags;
     if ((flags & kInputHex) && !isModifierKey(key)) {
@@ -376,6 +382,7 @@ class ParamTextEdit : public QPlainTextEdit {
         break;
       case Qt::Key_Escape:
         e->accept();
+        m_row->cancel();
         return;
       default: {
         const QString typed = e->text();
@@ -459,6 +466,12 @@ QString CParamEditItem::text() const {
 }
 
 void CParamEditItem::setText(const QString& s) {
+  // A value set by the owner is what Escape goes back to from now on.
+  m_openedWith = s;
+  putText(s);
+}
+
+void CParamEditItem::putText(const QString& s) {
   if (m_line) {
     m_line->setText(s);
     m_line->setCursorPosition(0);
@@ -466,6 +479,10 @@ void CParamEditItem::setText(const QString& s) {
     m_multi->setPlainText(s);
   }
   requestRepaint();
+}
+
+void CParamEditItem::restoreValue() {
+  if (text() != m_openedWith) putText(m_openedWith);
 }
 
 void CParamEditItem::drawValue(QPainter& p, const QRect& r) {
@@ -480,15 +497,15 @@ void CParamEditItem::drawValue(QPainter& p, const QRect& r) {
 void CParamEditItem::activateEditor() {
   QWidget* w = editor();
   if (!w) return;
+  m_openedWith = text();
   w->show();
+  // The whole value is selected, so typing replaces it; a hexadecimal row keeps
+  // its "0x", which typing could not replace anyway.
   if (m_line) {
-    const int caret = m_line->cursorPosition();
-    m_line->deselect();
-    m_line->setCursorPosition(caret);
+    const int from = (m_flags & kInputHex) && text().startsWith(QLatin1String("0x")) ? 2 : 0;
+    m_line->setSelection(from, int(text().size()) - from);
   } else {
-    QTextCursor c = m_multi->textCursor();
-    c.clearSelection();
-    m_multi->setTextCursor(c);
+    m_multi->selectAll();
     m_multi->ensureCursorVisible();
   }
   w->setGeometry(valueRect());

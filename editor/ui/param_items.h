@@ -77,12 +77,15 @@ class CParamEditItem : public CParamItem {
   void reposition() override;
   void repositionOnly() override;
   void endEditing() override;
+  void restoreValue() override;
   void destroyEditor() override;
   void deselected() override;
 
  private:
   friend class ParamLineEdit;
   friend class ParamTextEdit;
+  void putText(const QString& s);
+  QString m_openedWith;  // what Escape goes back to
   uint32_t m_flags = 0;
   uint32_t m_style = 0;
   int m_maxLength = -1;

@@ -1,6 +1,9 @@
 #include "param_list_wnd.h"
 
+#include <QFontMetrics>
+#include <QHelpEvent>
 #include <QMouseEvent>
+#include <QToolTip>
 #include <QWheelEvent>
 #include <algorithm>
 #include <cstdlib>
@@ -19,6 +22,18 @@ CParamListWnd::CParamListWnd(CParamTree* tree) : QWidget(tree), m_tree(tree) {
 bool CParamListWnd::inputAllowed() const { return m_tree->m_inputLock == 0 && m_tree->isEnabled(); }
 
 bool CParamListWnd::event(QEvent* e) {
+  // A label cut short to fit its column shows whole in a tooltip.
+  if (e->type() == QEvent::ToolTip) {
+    auto* h = static_cast<QHelpEvent*>(e);
+    CParamItem* it = nullptr;
+    const ParamHit hit = hitTest(h->pos(), &it);
+    const bool onLabel = hit == ParamHit::Label || hit == ParamHit::ExpandBox || (it && it->isTopLevel());
+    if (onLabel && it && it->m_shownLabel != it->m_label && !it->m_label.trimmed().isEmpty())
+      QToolTip::showText(h->globalPos(), it->m_label, this, it->m_labelRect);
+    else
+      QToolTip::hideText();
+    return true;
+  }
   // The rows take Tab themselves instead of leaving it to the dialog.
   if (e->type() == QEvent::KeyPress) {
     auto* k = static_cast<QKeyEvent*>(e);
@@ -213,9 +228,12 @@ void CParamListWnd::mouseDoubleClickEvent(QMouseEvent* e) {
   CParamItem* it = nullptr;
   const ParamHit hit = hitTest(e->position().toPoint(), &it);
   if (hit == ParamHit::Divider) {
+    // Measured whole: the drawn text of a shortened label is only as wide as the column.
+    const QFontMetrics fm(ParamFonts::normal());
     int widest = 0;
     for (CParamItem* v : m_tree->m_visible)
-      if (!v->isTopLevel() && !v->m_textRect.isNull()) widest = std::max(widest, rightOf(v->m_textRect));
+      if (!v->isTopLevel() && !v->m_textRect.isNull())
+        widest = std::max(widest, v->m_textRect.left() + fm.horizontalAdvance(v->m_label));
     m_tree->setColumnWidth(std::min(widest + 5, width() - 25));
     m_tree->layoutRows();
     m_tree->repositionAll(true);

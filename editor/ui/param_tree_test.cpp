@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QToolTip>
 #include <QtTest>
 
 #include "param_items.h"
@@ -54,6 +55,17 @@ class ParamTreeTest : public QObject {
   void clickInValue_data();
   void clickInValue();
   void enterAndEscape();
+  void editorOpensWholeTextSelected_data();
+  void editorOpensWholeTextSelected();
+  void escapeRestoresOpeningValue_data();
+  void escapeRestoresOpeningValue();
+  void ctrlASelectsAll_data();
+  void ctrlASelectsAll();
+  void readOnlyClosesOpenEditor_data();
+  void readOnlyClosesOpenEditor();
+  void longLabelTooltip_data();
+  void longLabelTooltip();
+  void dividerDoubleClickFitsLongLabel();
   void arrowsCarryEditor();
   void focusLeavingTreeKeepsEdit();
   void comboCommitsOnSelection();
@@ -229,10 +241,12 @@ void ParamTreeTest::dividerDragCancelled() {
 }
 
 void ParamTreeTest::dividerDoubleClickFitsLabels() {
+  // Whole labels count, not the shortened text drawn in a narrow column.
+  const QFontMetrics fm(ParamFonts::normal());
   int widest = 0;
   for (CParamItem* it : tree->visibleItems())
-    if (!it->isTopLevel()) widest = std::max(widest, it->labelTextRect().left() + it->labelTextRect().width());
-  tree->visibleItems();
+    if (!it->isTopLevel()) widest = std::max(widest, it->labelTextRect().left() + fm.horizontalAdvance(it->label()));
+  QVERIFY(widest > tree->columnWidth());
   const QPoint at(tree->columnWidth(), row(kInt)->top() + 8);
   QTest::mouseDClick(tree->listWnd(), Qt::LeftButton, {}, at);
   QCOMPARE(tree->columnWidth(), widest + 5);
@@ -331,12 +345,15 @@ void ParamTreeTest::enterAndEscape() {
   t.listWnd()->setFocus();
   QTest::keyClick(t.listWnd(), Qt::Key_Return);  // Enter opens the focused row's editor
   QVERIFY(a->isEditing());
-  QTest::keyClicks(a->lineEdit(), "12");
-  QTest::keyClick(a->lineEdit(), Qt::Key_Escape);  // no cancel
+  QTest::keyClicks(a->lineEdit(), "34");
+  QTest::keyClick(a->lineEdit(), Qt::Key_Escape);  // cancels the edit, not the dialog
   QVERIFY(dlg.isVisible());
-  QVERIFY(a->isEditing());
-  QCOMPARE(a->text(), QStringLiteral("12"));
+  QVERIFY(!a->isEditing());
+  QCOMPARE(a->text(), QString());
   QCOMPARE(rec.count(kParamCommitted, 2), 0);
+  QTest::keyClick(t.listWnd(), Qt::Key_Return);
+  QVERIFY(a->isEditing());
+  QTest::keyClicks(a->lineEdit(), "12");
   QTest::keyClick(a->lineEdit(), Qt::Key_Return);  // Enter in a box acts as Tab
   QCOMPARE(rec.count(kParamCommitted, 2), 1);
   QCOMPARE(t.focusedItem(), b);
@@ -344,6 +361,151 @@ void ParamTreeTest::enterAndEscape() {
   QVERIFY(b->lineEdit()->hasFocus());
   QVERIFY(!a->lineEdit()->isVisible());
   QCOMPARE(a->text(), QStringLiteral("12"));
+}
+
+void ParamTreeTest::editorOpensWholeTextSelected_data() {
+  QTest::addColumn<int>("id");
+  QTest::addColumn<QString>("value");
+  QTest::addColumn<QString>("keys");
+  QTest::addColumn<QString>("text");
+  QTest::newRow("integer") << int(kInt) << "1" << "3" << "3";
+  QTest::newRow("negative over negative") << int(kInt) << "-12" << "-7" << "-7";
+  QTest::newRow("real") << int(kReal) << "0.125" << ".5" << "0.5";
+  QTest::newRow("hex keeps its prefix") << int(kHex) << "0x20" << "4c" << "0x4C";
+  QTest::newRow("password") << int(kPass) << "secret" << "new" << "new";
+  QTest::newRow("multi-line") << int(kNotes) << "line one\nline two" << "x" << "x";
+}
+
+void ParamTreeTest::editorOpensWholeTextSelected() {
+  QFETCH(int, id);
+  QFETCH(QString, value);
+  QFETCH(QString, keys);
+  QFETCH(QString, text);
+  edit(id)->setText(value);
+  click(valuePoint(id));
+  QVERIFY(row(id)->isEditing());
+  const int before = paramBeepCount();
+  QTest::keyClicks(edit(id)->editor(), keys);
+  QCOMPARE(edit(id)->text(), text);
+  QCOMPARE(paramBeepCount(), before);
+}
+
+void ParamTreeTest::escapeRestoresOpeningValue_data() {
+  QTest::addColumn<int>("id");
+  QTest::addColumn<QString>("value");
+  QTest::addColumn<QString>("keys");
+  QTest::newRow("integer") << int(kInt) << "15" << "99";
+  QTest::newRow("hex") << int(kHex) << "0x20" << "f";
+  QTest::newRow("empty row") << int(kReal) << "" << "2.5";
+  QTest::newRow("multi-line") << int(kNotes) << "a\nb" << "changed";
+}
+
+void ParamTreeTest::escapeRestoresOpeningValue() {
+  QFETCH(int, id);
+  QFETCH(QString, value);
+  QFETCH(QString, keys);
+  edit(id)->setText(value);
+  click(valuePoint(id));
+  QWidget* box = edit(id)->editor();
+  QTest::keyClicks(box, keys);
+  QVERIFY(edit(id)->text() != value);
+  QTest::keyClick(box, Qt::Key_Escape);
+  QCOMPARE(edit(id)->text(), value);
+  QVERIFY(!row(id)->isEditing());
+  QVERIFY(!box->isVisible());
+  QVERIFY(tree->listWnd()->hasFocus());
+  QCOMPARE(owner.count(kParamCommitted, id), 0);
+  // The next focus move inside the tree commits nothing either.
+  click(labelPoint(kFanSpeed));
+  QCOMPARE(owner.count(kParamCommitted, id), 0);
+  QCOMPARE(edit(id)->text(), value);
+}
+
+void ParamTreeTest::ctrlASelectsAll_data() {
+  QTest::addColumn<int>("id");
+  QTest::addColumn<QString>("value");
+  QTest::newRow("integer") << int(kInt) << "-42";
+  QTest::newRow("real") << int(kReal) << "3.25";
+  QTest::newRow("hex") << int(kHex) << "0x4C";
+  QTest::newRow("password") << int(kPass) << "pw";
+  QTest::newRow("multi-line") << int(kNotes) << "a\nb";
+}
+
+void ParamTreeTest::ctrlASelectsAll() {
+  QFETCH(int, id);
+  QFETCH(QString, value);
+  edit(id)->setText(value);
+  click(valuePoint(id));
+  QWidget* box = edit(id)->editor();
+  QTest::keyClick(box, Qt::Key_End);  // drop the opening selection
+  const int before = paramBeepCount();
+  QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+  QCOMPARE(paramBeepCount(), before);
+  QCOMPARE(edit(id)->text(), value);
+  if (QLineEdit* line = edit(id)->lineEdit())
+    QCOMPARE(line->selectedText(), value);
+  else
+    QCOMPARE(edit(id)->textEdit()->textCursor().selectedText().replace(QChar(0x2029), u'\n'), value);
+}
+
+// The owner makes a row read-only while its editor is open, as New does: the
+// editor closes, and what is typed next goes nowhere.
+void ParamTreeTest::readOnlyClosesOpenEditor_data() {
+  QTest::addColumn<bool>("ownerSetsValue");
+  QTest::addColumn<QString>("value");
+  QTest::newRow("owner sets a new value first") << true << "5";
+  QTest::newRow("value left as opened") << false << "8";
+}
+
+void ParamTreeTest::readOnlyClosesOpenEditor() {
+  QFETCH(bool, ownerSetsValue);
+  QFETCH(QString, value);
+  edit(kInt)->setText(QStringLiteral("8"));
+  click(valuePoint(kInt));
+  QLineEdit* box = edit(kInt)->lineEdit();
+  QTest::keyClicks(box, "7");
+  if (ownerSetsValue) edit(kInt)->setText(value);
+  edit(kInt)->setReadOnly(true);
+  QVERIFY(!row(kInt)->isEditing());
+  QVERIFY(!box->isVisible());
+  QCOMPARE(edit(kInt)->text(), value);
+  QTest::keyClicks(QApplication::focusWidget(), "12");
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+  QVERIFY(!row(kInt)->isEditing());
+  QCOMPARE(edit(kInt)->text(), value);
+  QCOMPARE(owner.count(kParamCommitted, kInt), 0);
+}
+
+void ParamTreeTest::longLabelTooltip_data() {
+  QTest::addColumn<QString>("label");
+  QTest::addColumn<bool>("tip");
+  QTest::newRow("long label") << "Associated Fan Speed Monitor Selection For Slot 2" << true;
+  QTest::newRow("short label") << "Speed" << false;
+}
+
+void ParamTreeTest::longLabelTooltip() {
+  QFETCH(QString, label);
+  QFETCH(bool, tip);
+  QToolTip::hideText();
+  row(kFanSpeed)->setLabel(label);
+  const QPoint at = labelPoint(kFanSpeed);
+  QWidget* list = tree->listWnd();
+  QHelpEvent help(QEvent::ToolTip, at, list->mapToGlobal(at));
+  QApplication::sendEvent(list, &help);
+  QCOMPARE(QToolTip::isVisible(), tip);
+  if (tip) QCOMPARE(QToolTip::text(), label);
+  QToolTip::hideText();
+}
+
+void ParamTreeTest::dividerDoubleClickFitsLongLabel() {
+  const QString label = QStringLiteral("Associated Fan Speed Monitor Selection");
+  row(kFanSpeed)->setLabel(label);
+  tree->visibleItems();
+  QVERIFY(row(kFanSpeed)->labelTextRect().width() < QFontMetrics(ParamFonts::normal()).horizontalAdvance(label));
+  QTest::mouseDClick(tree->listWnd(), Qt::LeftButton, {}, QPoint(tree->columnWidth(), row(kInt)->top() + 8));
+  tree->visibleItems();
+  QCOMPARE(row(kFanSpeed)->labelTextRect().width(), QFontMetrics(ParamFonts::normal()).horizontalAdvance(label));
+  QCOMPARE(tree->columnWidth(), row(kFanSpeed)->labelTextRect().right() + 1 + 5);
 }
 
 void ParamTreeTest::arrowsCarryEditor() {

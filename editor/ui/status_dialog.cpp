@@ -1,6 +1,7 @@
 #include "status_dialog.h"
 
 #include <QFontMetrics>
+#include <QGridLayout>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -39,16 +40,30 @@ CStatusDialog::CStatusDialog(Mode mode, const QString& statusText, QWidget* pare
   m_text->setReadOnly(true);
   m_text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   m_text->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-  m_text->setGeometry(dialogUnits(5, 7, 318, 118));
   m_headline = new QLineEdit(this);
   m_headline->setReadOnly(true);
-  m_headline->setGeometry(dialogUnits(5, 130, 220, 15));
   m_proceed = new QPushButton(QStringLiteral("&Proceed"), this);
-  m_proceed->setGeometry(dialogUnits(5, 150, 60, 15));
   m_proceed->setDefault(true);
   m_cancel = new QPushButton(QStringLiteral("&Cancel"), this);
-  m_cancel->setGeometry(dialogUnits(263, 150, 60, 15));
-  setFixedSize(dialogUnits(0, 0, kWidthDu, kHeightDu).size());
+  // The original layout, but the text pane grows with the window: compiler output
+  // is long. The size is not kept: each run opens at the same size.
+  const QSize button = dialogUnits(0, 0, 60, 15).size();
+  m_headline->setFixedHeight(button.height());
+  m_headline->setMinimumWidth(dialogUnits(0, 0, 150, 0).width());
+  m_proceed->setFixedSize(button);
+  m_cancel->setFixedSize(button);
+  auto* grid = new QGridLayout(this);
+  const QRect margins = dialogUnits(5, 7, 7, 5);
+  grid->setContentsMargins(margins.x(), margins.y(), margins.width(), margins.height());
+  grid->setVerticalSpacing(dialogUnits(0, 0, 0, 5).height());
+  grid->addWidget(m_text, 0, 0, 1, 3);
+  grid->addWidget(m_headline, 1, 0, 1, 2);
+  grid->addWidget(m_proceed, 2, 0);
+  grid->addWidget(m_cancel, 2, 2, Qt::AlignRight);
+  grid->setColumnStretch(1, 1);
+  grid->setRowStretch(0, 1);
+  setSizeGripEnabled(true);
+  resize(dialogUnits(0, 0, kWidthDu, kHeightDu).size());
   connect(m_proceed, &QPushButton::clicked, this, [this] { done(kProceedId); });
   connect(m_cancel, &QPushButton::clicked, this, [this] { done(kCancelId); });
 
@@ -57,6 +72,8 @@ CStatusDialog::CStatusDialog(Mode mode, const QString& statusText, QWidget* pare
   QString text = statusText;
   text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
   m_text->setPlainText(text);
+  // After a run the verdict is in the last lines the compiler printed.
+  m_scrollToEnd = mode == Mode::Summary;
   switch (mode) {
     case Mode::Errors:
       m_proceed->setEnabled(false);
@@ -77,6 +94,13 @@ QPushButton* CStatusDialog::button(int id) const {
   if (id == kProceedId) return m_proceed;
   if (id == kCancelId) return m_cancel;
   return nullptr;
+}
+
+void CStatusDialog::showEvent(QShowEvent* e) {
+  QDialog::showEvent(e);
+  if (!m_scrollToEnd) return;
+  m_text->moveCursor(QTextCursor::End);
+  m_text->ensureCursorVisible();
 }
 
 void CStatusDialog::reject() {

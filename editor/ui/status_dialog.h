@@ -42,7 +42,11 @@ class CStatusDialog : public QDialog {
   // caller never sees an answer the mode does not offer.
   void reject() override;
 
+ protected:
+  void showEvent(QShowEvent* e) override;
+
  private:
+  bool m_scrollToEnd = false;
   QPlainTextEdit* m_text;
   QLineEdit* m_headline;
   QPushButton* m_proceed;

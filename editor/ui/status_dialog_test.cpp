@@ -3,6 +3,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTextBlock>
 #include <QTimer>
 #include <QtTest>
 
@@ -19,6 +20,9 @@ class StatusDialogTest : public QObject {
   void buttonsEndWithTheirId_data();
   void buttonsEndWithTheirId();
   void textPane();
+  void verdictInView_data();
+  void verdictInView();
+  void resizableAndForgetful();
 };
 
 void StatusDialogTest::modes_data() {
@@ -88,6 +92,57 @@ void StatusDialogTest::textPane() {
   // The layout: 330 x 170 dialog units with the panes inside it.
   QCOMPARE(d.size(), d.dialogUnits(0, 0, 330, 170).size());
   QVERIFY(d.rect().contains(d.button(2)->geometry()));
+}
+
+// After a compiler run the last lines hold the verdict and are shown; a list of
+// errors starts at its top.
+void StatusDialogTest::verdictInView_data() {
+  QTest::addColumn<Mode>("mode");
+  QTest::addColumn<bool>("atEnd");
+  QTest::newRow("summary") << Mode::Summary << true;
+  QTest::newRow("errors") << Mode::Errors << false;
+  QTest::newRow("load report") << Mode::LoadReport << false;
+  QTest::newRow("save question") << Mode::SaveQuestion << false;
+}
+
+void StatusDialogTest::verdictInView() {
+  QFETCH(Mode, mode);
+  QFETCH(bool, atEnd);
+  QString text;
+  for (int i = 0; i < 80; ++i) text += QStringLiteral("Reading line %1 of a long run\r\n").arg(i);
+  text += QStringLiteral("Payload Accepted.\r\nWrite Complete.\r\n");
+  CStatusDialog d(mode, text);
+  d.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&d));
+  QScrollBar* bar = d.textPane()->verticalScrollBar();
+  QVERIFY(bar->maximum() > 0);
+  QCOMPARE(bar->value(), atEnd ? bar->maximum() : 0);
+  if (!atEnd) return;
+  // "Write Complete." is the last non-empty block; its line lies inside the pane.
+  QTextCursor c(d.textPane()->document()->findBlockByNumber(d.textPane()->document()->blockCount() - 2));
+  QCOMPARE(c.block().text(), QStringLiteral("Write Complete."));
+  QVERIFY(d.textPane()->viewport()->rect().contains(d.textPane()->cursorRect(c)));
+}
+
+void StatusDialogTest::resizableAndForgetful() {
+  const QString text = QStringLiteral("Payload Accepted.\r\n");
+  QSize first;
+  {
+    CStatusDialog d(Mode::Summary, text);
+    d.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&d));
+    first = d.size();
+    QVERIFY(d.minimumSize().width() < first.width() && d.maximumSize().width() > first.width() * 2);
+    const QSize pane = d.textPane()->size();
+    d.resize(first * 2);
+    QTRY_VERIFY(d.textPane()->width() > pane.width() && d.textPane()->height() > pane.height());
+    QVERIFY(d.rect().contains(d.button(2)->geometry()));
+    QCOMPARE(d.button(2)->geometry().right(), d.textPane()->geometry().right());
+  }
+  CStatusDialog again(Mode::Summary, text);
+  again.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&again));
+  QCOMPARE(again.size(), first);
 }
 
 QTEST_MAIN(StatusDialogTest)

@@ -69,6 +69,14 @@ QString switchExtension(const QString& fileName, const QString& typeText) {
   return fileName + ext;
 }
 
+QString defaultSuffixOfType(const QString& typeText) {
+  const QString ext = extensionOfType(typeText);
+  if (!ext.startsWith(u'.') || ext.size() < 2) return QString();
+  const QString suffix = ext.mid(1);
+  if (suffix.contains(u'*') || suffix.contains(u'?') || suffix.contains(u'.')) return QString();
+  return suffix;
+}
+
 }  // namespace typedsave
 
 CTypedSaveDialog::CTypedSaveDialog(const QString& title, const QString& filterList, const QString& fileName,
@@ -92,6 +100,7 @@ QFileDialog* CTypedSaveDialog::dialog() {
   if (m_selectedType >= 1 && m_selectedType <= m_filters.entries.size())
     m_dialog->selectNameFilter(m_filters.entries[m_selectedType - 1]);
   setFileNameField(m_fileName);
+  applyDefaultSuffix();
   QObject::connect(m_dialog, &QFileDialog::filterSelected, m_dialog, [this](const QString& t) { typeChanged(t); });
   return m_dialog;
 }
@@ -116,6 +125,14 @@ void CTypedSaveDialog::typeChanged(const QString& typeText) {
   setFileNameField(typedsave::switchExtension(fileNameField(), typeText));
   const int i = int(m_filters.entries.indexOf(typeText));
   if (i >= 0) m_selectedType = i + 1;
+  applyDefaultSuffix();
+}
+
+// A name typed without an extension gets the chosen type's, so that the file
+// shows under that type when opened again and the compiler takes it.
+void CTypedSaveDialog::applyDefaultSuffix() {
+  if (!m_dialog || m_selectedType < 1 || m_selectedType > m_filters.entries.size()) return;
+  m_dialog->setDefaultSuffix(typedsave::defaultSuffixOfType(m_filters.entries[m_selectedType - 1]));
 }
 
 int CTypedSaveDialog::exec() {

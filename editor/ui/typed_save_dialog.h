@@ -30,6 +30,9 @@ int initialTypeIndex(const QString& name, const FilterList& f);
 QString extensionOfType(const QString& typeText);
 // The file-name field after the user picked the given type.
 QString switchExtension(const QString& fileName, const QString& typeText);
+// The suffix a name typed without one gets under the given type: "ini" for
+// "INI Files (*.ini)", none for a pattern with wildcards such as "*.*".
+QString defaultSuffixOfType(const QString& typeText);
 
 }  // namespace typedsave
 
@@ -58,6 +61,8 @@ class CTypedSaveDialog {
   void setFileNameField(const QString& name);
 
  private:
+  void applyDefaultSuffix();
+
   QString m_title;
   typedsave::FilterList m_filters;
   QString m_fileName;

@@ -1,6 +1,8 @@
 // The save dialog's filter parsing and the extension that follows the chosen type.
 #include <QComboBox>
 #include <QFileDialog>
+#include <QLineEdit>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include "typed_save_dialog.h"
@@ -22,6 +24,10 @@ class TypedSaveDialogTest : public QObject {
   void switchExtension_data();
   void switchExtension();
   void dialogFollowsType();
+  void defaultSuffix_data();
+  void defaultSuffix();
+  void typedNameGetsTypeExtension_data();
+  void typedNameGetsTypeExtension();
 };
 
 void TypedSaveDialogTest::parse_data() {
@@ -120,6 +126,63 @@ void TypedSaveDialogTest::dialogFollowsType() {
   QCOMPARE(d.fileNameField(), QStringLiteral("plain.ini"));
   QCOMPARE(d.selectedType(), 1);
   fd->hide();
+}
+
+void TypedSaveDialogTest::defaultSuffix_data() {
+  QTest::addColumn<QString>("type");
+  QTest::addColumn<QString>("suffix");
+  QTest::newRow("ini") << "INI Files (*.ini)" << "ini";
+  QTest::newRow("binaries") << "Binaries (*.bin)" << "bin";
+  QTest::newRow("all files") << "All Files (*.*)" << "";
+  QTest::newRow("wildcard in suffix") << "Some (*.b?n)" << "";
+  QTest::newRow("no pattern") << "Anything" << "";
+  QTest::newRow("bare star") << "Any (*)" << "";
+}
+
+void TypedSaveDialogTest::defaultSuffix() {
+  QFETCH(QString, type);
+  QFETCH(QString, suffix);
+  QCOMPARE(typedsave::defaultSuffixOfType(type), suffix);
+}
+
+void TypedSaveDialogTest::typedNameGetsTypeExtension_data() {
+  QTest::addColumn<QString>("filter");
+  QTest::addColumn<int>("type");  // 1-based type picked before typing
+  QTest::addColumn<QString>("typed");
+  QTest::addColumn<QString>("saved");
+  QTest::newRow("ini type, no extension") << kIniFirst << 1 << "board1" << "board1.ini";
+  QTest::newRow("ini type, own extension kept") << kIniFirst << 1 << "board1.txt" << "board1.txt";
+  QTest::newRow("switched to all files") << kIniFirst << 2 << "board1" << "board1";
+  QTest::newRow("switched to ini") << kAllFirst << 2 << "board1" << "board1.ini";
+  QTest::newRow("binaries") << kBinaries << 1 << "atx" << "atx.bin";
+}
+
+void TypedSaveDialogTest::typedNameGetsTypeExtension() {
+  QFETCH(QString, filter);
+  QFETCH(int, type);
+  QFETCH(QString, typed);
+  QFETCH(QString, saved);
+  QTemporaryDir dir;
+  QVERIFY(dir.isValid());
+  CTypedSaveDialog d(QStringLiteral("Save"), filter, QString());
+  QFileDialog* fd = d.dialog();
+  fd->setDirectory(dir.path());
+  const QString typeText = d.filters().entries[type - 1];
+  fd->selectNameFilter(typeText);
+  d.typeChanged(typeText);  // as the dialog reports a pick
+  QTimer::singleShot(0, fd, [&] {
+    auto* name = fd->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    QVERIFY(name);
+    // Typing into the focused field is what drops a selection left by the type's "*.*".
+    fd->activateWindow();
+    name->setFocus();
+    QTRY_VERIFY(name->hasFocus());
+    name->clear();
+    QTest::keyClicks(name, typed);
+    static_cast<QDialog*>(fd)->accept();  // the Save button
+  });
+  QCOMPARE(d.exec(), int(QDialog::Accepted));
+  QCOMPARE(QFileInfo(d.path()).fileName(), saved);
 }
 
 QTEST_MAIN(TypedSaveDialogTest)

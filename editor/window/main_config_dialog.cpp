@@ -482,5 +482,13 @@ void CMainConfigDialog::collapseAll() {
 }
 
 void CMainConfigDialog::userGuide() {
-  m_prompts->openDocument(UserGuidePath(Q(m_paths.program.Joined())));
+  const QString programDir = Q(m_paths.program.Joined());
+  const QString path = UserGuidePath(programDir);
+  if (!QFileInfo(path).isFile()) {
+    // Saying nothing would look as if F1 were broken.
+    m_prompts->warn(this, QStringLiteral("Warning"),
+                    QStringLiteral("User guide not found. Looked for:\n") + UserGuidePlaces(programDir).join(u'\n'));
+    return;
+  }
+  m_prompts->openDocument(path);
 }

@@ -22,6 +22,7 @@
 #include "command_ids.h"
 #include "param_items.h"
 #include "payload_commands.h"
+#include "user_guide.h"
 
 using zefr::FormFactor;
 
@@ -445,8 +446,10 @@ class MainWindowTest : public QObject {
     QCOMPARE(prompts->log.count("formFactor"), 1);
     QTest::keyClick(edit, Qt::Key_L, Qt::ControlModifier);
     QCOMPARE(prompts->log.count("formFactor"), 2);
+    dialog->paths().program.directory = dir->path().toStdString() + '/';
+    QVERIFY(QFile(path("ZEFRCT_GUI_ug.pdf")).open(QIODevice::WriteOnly));
     QTest::keyClick(edit, Qt::Key_F1);
-    QVERIFY(prompts->opened.endsWith("/ZEFRCT_GUI_ug.pdf"));
+    QCOMPARE(prompts->opened, path("ZEFRCT_GUI_ug.pdf"));
     QTest::keyClick(edit, Qt::Key_S, Qt::ControlModifier);
     QVERIFY(prompts->log.last().startsWith("save:Save As:"));
     QTest::keyClick(edit, Qt::Key_Escape);
@@ -484,9 +487,24 @@ class MainWindowTest : public QObject {
   void commandsOfTheHelpMenu() {
     dialog->onCommand(cmd::kAbout);
     QCOMPARE(prompts->log.last(), QStringLiteral("about"));
-    dialog->onCommand(cmd::kUserGuide);
-    QCOMPARE(prompts->opened, QCoreApplication::applicationDirPath() + "/ZEFRCT_GUI_ug.pdf");
     QCOMPARE(dialog->loadString(cmd::kSaveIni), QStringLiteral("Save all data to the current INI File\nSave INI File"));
+  }
+
+  // F1 opens the guide when there is one, and otherwise says where it looked.
+  void userGuideFoundOrWhereItLooked() {
+    const QString bin = dir->filePath("bin") + '/';
+    QVERIFY(QDir().mkpath(bin));
+    dialog->paths().program.directory = bin.toStdString();
+    const QStringList places = UserGuidePlaces(bin);
+    QCOMPARE(places.first(), bin + "ZEFRCT_GUI_ug.pdf");
+    dialog->onCommand(cmd::kUserGuide);
+    QVERIFY(prompts->opened.isEmpty());
+    QCOMPARE(prompts->log.last(), "warn:Warning:User guide not found. Looked for:\n" + places.join('\n'));
+    QVERIFY(QFile(places.first()).open(QIODevice::WriteOnly));
+    prompts->log.clear();
+    dialog->onCommand(cmd::kUserGuide);
+    QCOMPARE(prompts->opened, places.first());
+    QVERIFY(prompts->log.isEmpty());
   }
 
   void resourcesHoldTheDefaults() {

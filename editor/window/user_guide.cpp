@@ -1,5 +1,6 @@
 #include "user_guide.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 const char kUserGuideFile[] = "ZEFRCT_GUI_ug.pdf";
@@ -11,4 +12,10 @@ QString UserGuidePath(const QString& programDir) {
       programDir + QLatin1String(kInstalledGuideDir) + QLatin1Char('/') + QLatin1String(kUserGuideFile);
   if (!QFileInfo::exists(beside) && QFileInfo(installed).isFile()) return installed;
   return beside;
+}
+
+QStringList UserGuidePlaces(const QString& programDir) {
+  return {QDir::cleanPath(programDir + QLatin1String(kUserGuideFile)),
+          QDir::cleanPath(programDir + QLatin1String(kInstalledGuideDir) + QLatin1Char('/') +
+                          QLatin1String(kUserGuideFile))};
 }

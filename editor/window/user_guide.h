@@ -3,6 +3,7 @@
 // Where Help > User Guide finds the guide.
 
 #include <QString>
+#include <QStringList>
 
 // The guide's file name.
 extern const char kUserGuideFile[];
@@ -13,3 +14,6 @@ extern const char kInstalledGuideDir[];
 // else the installed one when that is there, else the path beside the
 // program, which then opens nothing.
 QString UserGuidePath(const QString& programDir);
+
+// The paths UserGuidePath tries, in its order, for telling the user where it looked.
+QStringList UserGuidePlaces(const QString& programDir);
