@@ -73,6 +73,9 @@ std::optional<Options> ParseArguments(const std::vector<std::string>& args, std:
         *err += "zefrlint: unknown format \"" + name + "\" (text, json or sarif)\n" + kUsage;
         return std::nullopt;
       }
+    } else if (options && arg == "--lsp") {
+      *err += std::string("zefrlint: --lsp takes no other argument\n") + kUsage;
+      return std::nullopt;
     } else if (options && arg.size() > 1 && arg[0] == '-') {
       *err += "zefrlint: unknown option \"" + arg + "\"\n" + kUsage;
       return std::nullopt;

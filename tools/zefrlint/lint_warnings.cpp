@@ -1,6 +1,8 @@
 #include "lint_warnings.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <cmath>
 #include <map>
 #include <optional>
@@ -8,6 +10,8 @@
 
 #include "field_table.h"
 #include "file_outline.h"
+#include "known_sections.h"
+#include "parameter_schema.h"
 #include "rules.h"
 #include "suggest.h"
 #include "value_text.h"
@@ -18,11 +22,6 @@ namespace {
 
 using format::FieldRow;
 using format::KindTable;
-
-struct KnownSection {
-  const KindTable* table;
-  int number;
-};
 
 Diagnostic Warning(const char* rule, std::string section, std::string key, std::string message,
                    const NamePlace& at) {
@@ -52,13 +51,6 @@ class WarningFinder {
  public:
   WarningFinder(std::string_view content, const std::vector<Diagnostic>& checked)
       : outline_(ReadOutline(content)), file_(std::string(content)) {
-    for (const KindTable* table : format::AllTables()) {
-      for (int n = 1; n <= table->layout.count; ++n) {
-        std::string name = std::string(table->layout.section) + std::to_string(n);
-        known_.emplace(LowerAscii(name), KnownSection{table, n});
-        knownNames_.push_back(std::move(name));
-      }
-    }
     for (const Diagnostic& d : checked) reported_.insert(LowerAscii(d.section) + "\n" + LowerAscii(d.key));
     for (const OutlineSection& s : outline_.sections) present_.insert(LowerAscii(s.name.text));
   }
@@ -81,12 +73,12 @@ class WarningFinder {
                                  s.name));
         continue;
       }
-      auto known = known_.find(lower);
-      if (known == known_.end()) {
+      const std::optional<KnownSection> known = FindSection(TrimIni(s.name.text));
+      if (!known) {
         UnknownSection(s);
         continue;
       }
-      KnownSectionKeys(s, known->second);
+      KnownSectionKeys(s, *known);
     }
     std::stable_sort(found_.begin(), found_.end(), [](const Diagnostic& a, const Diagnostic& b) {
       return a.spot.line != b.spot.line ? a.spot.line < b.spot.line : a.spot.column < b.spot.column;
@@ -109,7 +101,7 @@ class WarningFinder {
         return;
       }
     }
-    if (auto near = Closest(name, knownNames_)) {
+    if (auto near = Closest(name, SectionNames())) {
       d.message += "; did you mean " + *near + "?";
       d.suggestion = *near;
       // Renaming onto a section the file has would hide one of the two.
@@ -161,8 +153,42 @@ class WarningFinder {
                                  std::string("Never read: ") + gate.key + " is NONE", k.name));
         continue;
       }
-      CutDecimal(table.fields[static_cast<std::size_t>(field)], section, k);
+      const FieldRow& row = table.fields[static_cast<std::size_t>(field)];
+      CutDecimal(row, section, k);
+      EditorRange(known, row, k);
     }
+  }
+
+  // A number the compiler takes that the editor's narrower range refuses.
+  void EditorRange(const KnownSection& known, const FieldRow& row, const OutlineKey& k) {
+    if (!k.hasValue || reported_.count(LowerAscii(known.name) + "\n" + LowerAscii(k.name.text))) return;
+    static const ParameterSchema schema;
+    const auto id = schema.ParameterOfKey(schema.InstanceOfSection(known.name).value_or(-1), row.key);
+    const ParameterDescriptor* d = id ? schema.Descriptor(*id) : nullptr;
+    if (!d || (d->Type() != attr::kInteger && d->Type() != attr::kReal)) return;
+    std::string usage;
+    file_.Lookup(known.name, "Usage", usage, kValueCapacity);
+    const auto range = schema.Range(*id, schema.RowClass(*id, usage, FormFactor::Custom));
+    if (!range) return;
+    char* end = nullptr;
+    const double v = std::strtod(k.value.c_str(), &end);
+    if (end == k.value.c_str() || *end != '\0') return;
+    const bool inside = d->Type() == attr::kReal
+                            ? range->first <= static_cast<float>(v) && static_cast<float>(v) <= range->second
+                            : static_cast<double>(static_cast<long long>(range->first)) <= v &&
+                                  v <= static_cast<double>(static_cast<long long>(range->second));
+    if (inside) return;
+    char bounds[64];
+    std::snprintf(bounds, sizeof bounds, "%.15g to %.15g", static_cast<double>(range->first),
+                  static_cast<double>(range->second));
+    NamePlace at;
+    at.line = k.valueSpot.line;
+    at.column = k.valueSpot.column;
+    at.endColumn = k.valueSpot.endColumn;
+    found_.push_back(Warning("editor-range", known.name, k.name.text,
+                             "Accepted by the compiler, but the editor flags it: outside its range " +
+                                 std::string(bounds) + " for \"" + d->displayName + "\"",
+                             at));
   }
 
   // Why the compiler reads nothing of the section but Enabled; nullopt when
@@ -219,8 +245,6 @@ class WarningFinder {
 
   FileOutline outline_;
   ProfileFile file_;
-  std::map<std::string, KnownSection> known_;
-  std::vector<std::string> knownNames_;
   std::set<std::string> reported_;
   std::set<std::string> present_;
   std::vector<Diagnostic> found_;

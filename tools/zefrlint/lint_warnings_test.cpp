@@ -137,6 +137,11 @@ INSTANTIATE_TEST_SUITE_P(
                     "Section \"VoltageMonitor5\", Parameter \"UnderVoltageNonCritical\" - -0.4009 is stored as "
                     "-0.400 (3 decimals kept, the rest cut off)",
                     "", false},
+        WarningCase{"OutsideTheEditorsRange", "FanSpeedNominal=2500", "FanSpeedNominal=25000", "editor-range",
+                    "FanSpeedNominal=25000", 17,
+                    "Section \"FanMonitor1\", Parameter \"FanSpeedNominal\" - Accepted by the compiler, but the "
+                    "editor flags it: outside its range 0 to 20000 for \"Nominal Fan Speed\"",
+                    "", false},
         WarningCase{"KeyOfUnusedFanSlot", "Fan2SetConfigurationCommand=\n", "Fan2SetConfigurationCommand=0x0E\n",
                     "unread-key", "Fan2SetConfigurationCommand=0x0E", 1,
                     "Section \"FanController1\", Parameter \"Fan2SetConfigurationCommand\" - Never read: "

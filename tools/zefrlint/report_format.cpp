@@ -12,8 +12,12 @@ using nlohmann::json;
 
 const char* SeverityName(const Diagnostic& d) { return d.severity == Severity::kError ? "error" : "warning"; }
 
-// The words after the location, as the text line has them.
-std::string Words(const Diagnostic& d) {
+// Dumped as the bytes are, never throwing on text that is not UTF-8.
+std::string Dump(const json& j, int indent) { return j.dump(indent, ' ', false, json::error_handler_t::replace) + "\n"; }
+
+}  // namespace
+
+std::string DiagnosticWords(const Diagnostic& d) {
   std::string words;
   if (!d.section.empty()) {
     words += "Section \"" + d.section + "\"";
@@ -23,14 +27,9 @@ std::string Words(const Diagnostic& d) {
   return words + d.message;
 }
 
-// Dumped as the bytes are, never throwing on text that is not UTF-8.
-std::string Dump(const json& j, int indent) { return j.dump(indent, ' ', false, json::error_handler_t::replace) + "\n"; }
-
-}  // namespace
-
 std::string LintLine(const std::string& file, const Diagnostic& d) {
   return file + ":" + std::to_string(d.spot.line) + ":" + std::to_string(d.spot.column) + ": " + SeverityName(d) +
-         ": " + Words(d) + "\n";
+         ": " + DiagnosticWords(d) + "\n";
 }
 
 std::string JsonReport(const std::vector<FileFindings>& files) {
@@ -67,7 +66,7 @@ std::string SarifReport(const std::vector<FileFindings>& files, const std::strin
       json result = json::object();
       result["ruleId"] = d.rule;
       result["level"] = SeverityName(d);
-      result["message"] = {{"text", Words(d)}};
+      result["message"] = {{"text", DiagnosticWords(d)}};
       result["locations"] = json::array({location});
       if (const int index = RuleIndex(d.rule); index >= 0) result["ruleIndex"] = index;
       if (!d.suggestion.empty()) result["properties"] = {{"suggestion", d.suggestion}};

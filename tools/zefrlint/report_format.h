@@ -14,6 +14,9 @@ struct FileFindings {
   std::vector<Diagnostic> diagnostics;
 };
 
+// The words after the severity: "Section "S", Parameter "K" - message".
+std::string DiagnosticWords(const Diagnostic& d);
+
 // "FILE:LINE:COLUMN: error: Section "S", Parameter "K" - message".
 std::string LintLine(const std::string& file, const Diagnostic& d);
 

@@ -26,6 +26,7 @@ constexpr std::array kRules = {
     RuleInfo{"duplicate-section", "A section given again; the compiler reads only the first", false},
     RuleInfo{"duplicate-key", "A key given again in its section; the compiler reads only the first", false},
     RuleInfo{"truncated-decimal", "A decimal with more places than the compiler keeps", false},
+    RuleInfo{"editor-range", "A number the compiler accepts outside the editor's narrower range", false},
     RuleInfo{"unread-key", "A key of a disabled entity, of an unused fan slot or outside any section", false},
 };
 

@@ -8,6 +8,7 @@ inline constexpr const char* kUsage =
 
 inline constexpr const char* kHelp =
     "Usage: zefrlint [-q | --quiet] [--werror] [--fix] [--format=FORMAT] [--] FILE.ini...\n"
+    "       zefrlint --lsp\n"
     "       zefrlint --help | --version\n"
     "\n"
     "NAME\n"
@@ -15,6 +16,7 @@ inline constexpr const char* kHelp =
     "\n"
     "SYNOPSIS\n"
     "    zefrlint [-q | --quiet] [--werror] [--fix] [--format=FORMAT] [--] FILE.ini...\n"
+    "    zefrlint --lsp\n"
     "    zefrlint --help | --version\n"
     "\n"
     "DESCRIPTION\n"
@@ -46,6 +48,9 @@ inline constexpr const char* kHelp =
     "    --format=FORMAT   text (the default), json (one array, an object per\n"
     "                      diagnostic) or sarif (SARIF 2.1.0); with json and\n"
     "                      sarif the fixes made are told on standard error\n"
+    "    --lsp             serve the Language Server Protocol on standard input\n"
+    "                      and output: diagnostics as you type, hover, completion,\n"
+    "                      go to definition, symbols and quick fixes\n"
     "    -h, --help        print this text and exit\n"
     "    -V, --version     print the version and exit\n"
     "    --                end of options: every later argument is a file\n"
