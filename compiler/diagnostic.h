@@ -23,6 +23,10 @@ struct Diagnostic {
   std::string message;  // the compiler's words, without its "!"
   const char* rule = "";  // stable id of the check, for tools
   TextSpot spot;
+  // A name that is likely meant (tools only); fixable when putting it in the
+  // place of spot is safe.
+  std::string suggestion;
+  bool fixable = false;
 };
 
 // The line the compiler prints: "  ERROR: Section "S", Parameter "K" - message!\n".

@@ -88,10 +88,6 @@ KeyPart SplitKeyPart(std::string_view line) {
   return part;
 }
 
-namespace {
-
-// The value's extent in raw text after the "=": cut at ";" outside quotes and
-// trimmed, as CleanValue takes it; an empty value sits at the start.
 std::string_view ValueExtent(std::string_view raw) {
   bool quoted = false;
   for (size_t i = 0; i < raw.size(); ++i) {
@@ -105,8 +101,6 @@ std::string_view ValueExtent(std::string_view raw) {
   std::string_view v = TrimIni(raw);
   return v.empty() ? raw.substr(0, 0) : v;
 }
-
-}  // namespace
 
 std::string CleanValue(std::string_view raw) {
   std::string_view v = ValueExtent(raw);

@@ -42,6 +42,10 @@ struct KeyPart {
 };
 KeyPart SplitKeyPart(std::string_view line);
 
+// The value's extent in raw text after the "=": cut at ";" outside quotes and
+// trimmed, as CleanValue takes it; an empty value sits at the start.
+std::string_view ValueExtent(std::string_view raw);
+
 // A value as returned: cut at ";" outside quotes, trimmed, one enclosing pair of
 // quotes removed when it holds exactly two.
 std::string CleanValue(std::string_view raw);

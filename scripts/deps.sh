@@ -5,7 +5,7 @@ zefr_packages=(
   cmake ninja-build g++ pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev fonts-dejavu-core
-  valgrind poppler-utils
+  nlohmann-json3-dev neovim valgrind poppler-utils
 )
 
 zefr_install_missing() {

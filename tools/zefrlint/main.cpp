@@ -5,9 +5,11 @@
 #include <vector>
 
 #include "lint.h"
+#include "lsp_server.h"
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.size() == 1 && args[0] == "--lsp") return zefr::lint::ServeLsp(0, 1);
   std::string out, err;
   int code = zefr::lint::Run(args, &out, &err);
   const bool written = std::fwrite(out.data(), 1, out.size(), stdout) == out.size() && std::fflush(stdout) == 0;
