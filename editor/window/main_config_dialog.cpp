@@ -20,6 +20,7 @@
 #include "dialog_prompts.h"
 #include "command_ids.h"
 #include "extract_resource.h"
+#include "load_check.h"
 #include "payload_commands.h"
 #include "user_guide.h"
 
@@ -39,6 +40,10 @@ const char* const kNoDataText =
     "The loaded file holds no configuration data. Any configuration data edited and saved from "
     "this point will be inserted into this file unless you choose another file to load, or "
     "create a new configuration.";
+const char* const kNotFoundText =
+    "The file \"%1\" was not found. Any configuration data edited and saved from this point "
+    "will be written to this file unless you choose another file to load, or create a new "
+    "configuration.";
 const char* const kQuitText = "Current configuration has not been saved. Save before quitting?";
 
 constexpr int kAtxResource = 144;
@@ -366,11 +371,13 @@ void CMainConfigDialog::ExtractResource(const QString& type, int id, const QStri
   zefr::ExtractResource(type, id, path);
 }
 
-void CMainConfigDialog::loadFile(const QString& path) {
+void CMainConfigDialog::loadFile(const QString& path, bool missing) {
   const zefr::LoadResult result = m_doc->Load(path.toStdString());
   if (!result.ok)
     m_prompts->warn(this, QStringLiteral("Warning"),
                     QStringLiteral("The file \"%1\" could not be read.\n%2").arg(path, Q(result.error)));
+  else if (missing)
+    m_prompts->inform(this, QStringLiteral("File Not Found"), QString::fromLatin1(kNotFoundText).arg(path));
   else if (!result.hadData)
     m_prompts->inform(this, QStringLiteral("No Configuration Data Loaded"), QString::fromLatin1(kNoDataText));
 }
@@ -393,7 +400,7 @@ void CMainConfigDialog::newDocument() {
     m_doc->SetFlags(zefr::kUntitledFlag);
   } else {
     ExtractResource(QStringLiteral("INIFILE"), *chosen == FormFactor::ATX ? kAtxResource : kBtxResource, temp);
-    loadFile(temp);
+    loadFile(temp, false);
     m_doc->SetFlags(zefr::kModifiedFlag | zefr::kUntitledFlag);
   }
   updateTitle();
@@ -414,10 +421,18 @@ void CMainConfigDialog::openDocument() {
 }
 
 void CMainConfigDialog::openFile(const QString& path, FormFactor formFactor) {
+  // A file that cannot be loaded (unreadable, binary, not INI) never replaces
+  // the configuration, its title or its modified flag.
+  const zefr::LoadCheck check = zefr::CheckLoadable(path.toStdString());
+  if (check.refusal) {
+    m_prompts->warn(this, QStringLiteral("Warning"),
+                    QStringLiteral("The file \"%1\" could not be loaded.\n%2").arg(path, Q(*check.refusal)));
+    return;
+  }
   QApplication::setOverrideCursor(Qt::WaitCursor);
   setFormFactor(static_cast<int>(formFactor));
   m_doc->ResetToDefaults();
-  loadFile(path);
+  loadFile(path, check.missing);
   m_paths.file = zefr::SplitPath(QFileInfo(path).absoluteFilePath().toStdString());
   const std::string& report = m_doc->Checks().CollectErrorReport();
   repaintTree();

@@ -80,7 +80,7 @@ class CMainConfigDialog : public CAltDialog, public ParamTreeOwner {
   void layoutTree();
   // Loads a file into the document, telling the user about a file that holds
   // no configuration or cannot be read.
-  void loadFile(const QString& path);
+  void loadFile(const QString& path, bool missing);
   // Asks whether to save in spite of errors; false when the user cancels.
   bool confirmSaveWithErrors();
   bool writeTo(const QString& path, zefr::WriteMode mode);

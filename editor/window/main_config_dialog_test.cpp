@@ -301,6 +301,47 @@ class MainWindowTest : public QObject {
     QCOMPARE(dialog->windowTitle(), QStringLiteral("Zefr Configuration Utility - Untitled*"));
   }
 
+  // A file Load cannot take changes nothing: not the values, the title, the
+  // modified flag or the file a later Save writes.
+  void aFileThatCannotBeLoadedChangesNothing() {
+    const QString saved = path("board.ini");
+    WriteAll(saved, "[TemperatureMonitor1]\nEnabled=TRUE\n");
+    dialog->openFile(saved, FormFactor::Custom);
+    choose(1000, "Disabled");
+    const QString title = dialog->windowTitle();
+    QCOMPARE(title, QStringLiteral("Zefr Configuration Utility - board.ini*"));
+    const QString payload = path("atx.bin");
+    QByteArray bytes(1984, '\0');
+    bytes[0] = 0x5A;
+    WriteAll(payload, bytes);
+    const QString big = path("big.ini");
+    WriteAll(big, QByteArray(1048577, ';'));
+    for (const QString& bad : {payload, big, dir->path(), path("notes.txt")}) {
+      if (bad.endsWith("notes.txt")) WriteAll(bad, "just some notes\nand more\n");
+      prompts->log.clear();
+      dialog->openFile(bad, FormFactor::ATX);
+      QCOMPARE(prompts->log.size(), qsizetype{1});
+      QVERIFY2(prompts->log[0].startsWith("warn:Warning:The file \"" + bad + "\" could not be loaded.\n"),
+               qPrintable(prompts->log[0]));
+      QCOMPARE(dialog->windowTitle(), title);
+      QCOMPARE(value(1000), QStringLiteral("FALSE"));
+      QVERIFY(dialog->document().Modified());
+    }
+    // The next Save still goes to the file that was loaded, and the payload is untouched.
+    prompts->statusAnswer = 1;
+    QVERIFY(dialog->save());
+    QVERIFY(ReadAll(saved).contains("Enabled=FALSE"));
+    QCOMPARE(ReadAll(payload), bytes);
+  }
+
+  void aMissingFileSaysSoAndBecomesTheFile() {
+    const QString fresh = path("fresh.ini");
+    prompts->log.clear();
+    dialog->openFile(fresh, FormFactor::Custom);
+    QCOMPARE(prompts->log, QStringList{"inform:File Not Found"});
+    QCOMPARE(dialog->windowTitle(), QStringLiteral("Zefr Configuration Utility - fresh.ini"));
+  }
+
   void loadedErrorsAreReported() {
     const QString file = path("errors.ini");
     WriteAll(file, "[TemperatureMonitor1]\nEnabled=TRUE\nUsage=Foo\nDeviceAddress=0x1FF\n");
