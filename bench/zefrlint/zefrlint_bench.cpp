@@ -1,6 +1,7 @@
 // zefrlint beside the compiler on the ATX default: the programs as a user
-// runs them (target: zefrlint within 1.5 times zefrcfg -o /dev/null), and
-// the two in-process paths they take.
+// runs them (target: zefrlint within 1.5 times zefrcfg -o /dev/null), the
+// two in-process paths they take, and the language server's answer to an
+// edit (target: the diagnostics within 20 ms of a change).
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <spawn.h>
@@ -8,11 +9,13 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
 #include "checker.h"
 #include "lint.h"
+#include "lsp_server.h"
 #include "parse_driver.h"
 
 extern char** environ;
@@ -75,6 +78,26 @@ void BM_LintLines(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_LintLines)->Unit(benchmark::kMicrosecond);
+
+// A whole-text change of the default and the diagnostics it publishes.
+void BM_LspChange(benchmark::State& state) {
+  using nlohmann::json;
+  const std::string text = AtxText();
+  zefr::lint::LanguageServer server;
+  server.Handle(json({{"jsonrpc", "2.0"}, {"id", 1}, {"method", "initialize"}, {"params", json::object()}}).dump());
+  server.Handle(json({{"jsonrpc", "2.0"},
+                      {"method", "textDocument/didOpen"},
+                      {"params", {{"textDocument", {{"uri", "file:///atx.ini"}, {"version", 1}, {"text", text}}}}}})
+                    .dump());
+  const std::string change =
+      json({{"jsonrpc", "2.0"},
+            {"method", "textDocument/didChange"},
+            {"params", {{"textDocument", {{"uri", "file:///atx.ini"}, {"version", 2}}},
+                        {"contentChanges", json::array({{{"text", text}}})}}}})
+          .dump();
+  for (auto _ : state) benchmark::DoNotOptimize(server.Handle(change));
+}
+BENCHMARK(BM_LspChange)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

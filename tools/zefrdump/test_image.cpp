@@ -85,13 +85,13 @@ TestImage AtxDefaultImage() {
     const char* weightings[6];
   };
   const Fc fcs[2] = {{1,
-                      {{1, false, 0x0E}, {0}, {0}, {0}},
+                      {{1, false, 0x0E}, {}, {}, {}},
                       0x01C0,  // index 1, MIN, not inverted, 25000 Hz, 250 ms
                       2000,
                       2200,
                       {"100.00", "100.00", "100.00", "100.00", "5.00", "100.00"}},
                      {5,
-                      {{2, true, 0x0F}, {3, true, 0x10}, {0}, {0}},
+                      {{2, true, 0x0F}, {3, true, 0x10}, {}, {}},
                       0x0101,  // index 2, MIN, not inverted, 10 Hz, 250 ms
                       3000,
                       3200,
