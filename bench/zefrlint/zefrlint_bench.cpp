@@ -50,6 +50,13 @@ void BM_Zefrlint(benchmark::State& state) {
 }
 BENCHMARK(BM_Zefrlint)->Unit(benchmark::kMillisecond);
 
+// Errors only, as the compiler would report them: no warnings of its own.
+void BM_ZefrlintQuiet(benchmark::State& state) {
+  for (auto _ : state)
+    if (!Spawn({ZEFRLINT_BINARY, "-q", ZEFR_DEFAULT_INI}, 0)) state.SkipWithError("zefrlint failed");
+}
+BENCHMARK(BM_ZefrlintQuiet)->Unit(benchmark::kMillisecond);
+
 std::string AtxText() {
   std::ifstream f(ZEFR_DEFAULT_INI, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(f), {});

@@ -112,13 +112,13 @@ bool Fix(const std::string& file, std::string& raw, const std::vector<Diagnostic
 
 }  // namespace
 
-std::vector<Diagnostic> LintContent(const std::string& raw, bool* accepted) {
+std::vector<Diagnostic> LintContent(const std::string& raw, bool* accepted, bool ownWarnings) {
   const std::string text = TextModeContent(raw);
   CheckResult result = CheckText(raw);
   *accepted = result.accepted;
   std::vector<Diagnostic> all = std::move(result.diagnostics);
   // Over the size bound the compiler reads nothing, so nothing is unread.
-  if (text.size() <= kProfileMaxBytes) {
+  if (ownWarnings && text.size() <= kProfileMaxBytes) {
     std::vector<Diagnostic> warnings = FindWarnings(text, all);
     all.insert(all.end(), std::make_move_iterator(warnings.begin()), std::make_move_iterator(warnings.end()));
   }
@@ -154,13 +154,15 @@ int Run(const std::vector<std::string>& args, std::string* out, std::string* err
       continue;
     }
     bool accepted = false;
-    f.diagnostics = LintContent(raw, &accepted);
+    // Errors only: zefrlint's own warnings are not worked out at all.
+    const bool ownWarnings = !o.quiet || o.werror || o.fix;
+    f.diagnostics = LintContent(raw, &accepted, ownWarnings);
     if (o.fix) {
       const std::size_t before = fixes.size();
       if (!Fix(file, raw, f.diagnostics, &fixes, err)) {
         status = kBadInput;
       } else if (fixes.size() != before) {
-        f.diagnostics = LintContent(raw, &accepted);
+        f.diagnostics = LintContent(raw, &accepted, ownWarnings);
       }
     }
     if (!accepted) status = std::max(status, kRefused);

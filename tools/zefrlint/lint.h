@@ -21,7 +21,8 @@ inline constexpr int kBadInput = 2;
 int Run(const std::vector<std::string>& args, std::string* out, std::string* err);
 
 // Everything zefrlint says of a file's bytes: the checker's diagnostics in
-// the compiler's order, then its own warnings in line order.
-std::vector<Diagnostic> LintContent(const std::string& raw, bool* accepted);
+// the compiler's order, then (unless ownWarnings is false) its own warnings
+// in line order.
+std::vector<Diagnostic> LintContent(const std::string& raw, bool* accepted, bool ownWarnings = true);
 
 }  // namespace zefr::lint

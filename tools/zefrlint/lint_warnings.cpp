@@ -47,6 +47,12 @@ std::string StoredDecimal(std::int32_t stored, int decimals) {
   return (negative ? "-" : "") + digits;
 }
 
+// The editor's schema, built once and kept to the end of the process.
+const ParameterSchema& Schema() {
+  static const ParameterSchema* schema = new ParameterSchema;
+  return *schema;
+}
+
 class WarningFinder {
  public:
   WarningFinder(std::string_view content, const std::vector<Diagnostic>& checked)
@@ -121,6 +127,10 @@ class WarningFinder {
     const std::optional<std::string> shut = WhyNotEnabled(section);
     const std::vector<std::optional<std::int32_t>> values = ReadValues(table, section);
     std::map<std::string, std::uint32_t> firstLine;
+    // Asked once per section, not per key.
+    const int instance = shut ? -1 : Schema().InstanceOfSection(known.name).value_or(-1);
+    std::string usage;
+    file_.Lookup(known.name, "Usage", usage, kValueCapacity);
     for (const OutlineKey& k : s.keys) {
       const std::string lower = LowerAscii(k.name.text);
       auto [first, isFirst] = firstLine.emplace(lower, k.name.line);
@@ -155,19 +165,18 @@ class WarningFinder {
       }
       const FieldRow& row = table.fields[static_cast<std::size_t>(field)];
       CutDecimal(row, section, k);
-      EditorRange(known, row, k);
+      EditorRange(known, instance, usage, row, k);
     }
   }
 
   // A number the compiler takes that the editor's narrower range refuses.
-  void EditorRange(const KnownSection& known, const FieldRow& row, const OutlineKey& k) {
+  void EditorRange(const KnownSection& known, int instance, const std::string& usage, const FieldRow& row,
+                   const OutlineKey& k) {
     if (!k.hasValue || reported_.count(LowerAscii(known.name) + "\n" + LowerAscii(k.name.text))) return;
-    static const ParameterSchema schema;
-    const auto id = schema.ParameterOfKey(schema.InstanceOfSection(known.name).value_or(-1), row.key);
+    const ParameterSchema& schema = Schema();
+    const auto id = schema.ParameterOfKey(instance, row.key);
     const ParameterDescriptor* d = id ? schema.Descriptor(*id) : nullptr;
     if (!d || (d->Type() != attr::kInteger && d->Type() != attr::kReal)) return;
-    std::string usage;
-    file_.Lookup(known.name, "Usage", usage, kValueCapacity);
     const auto range = schema.Range(*id, schema.RowClass(*id, usage, FormFactor::Custom));
     if (!range) return;
     char* end = nullptr;
