@@ -46,8 +46,11 @@ for t in "${targets[@]}"; do
   echo "== $name: ${seconds}s"
   rc=0
   # One process per target: nothing else adds to its corpus, so libFuzzer
-  # need not re-read it every second (-reload=0).
-  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  # need not re-read it every second (-reload=0). An input frees far less
+  # than 32 MB (a document input about 3 MB), so a quarantine of that size
+  # still catches any use after free within it; the default 256 MB makes every allocation land on memory
+  # long out of the cache, which cost up to half the time.
+  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:quarantine_size_mb=32 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     "$out/bin/$name" -max_total_time="$seconds" -max_len="$maxlen" -timeout=10 -rss_limit_mb=2048 -reload=0 \
     -print_final_stats=1 -artifact_prefix="$findings/" "$work" "${seeds[@]}" >"$log" 2>&1 || rc=$?
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
