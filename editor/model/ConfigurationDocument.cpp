@@ -1,5 +1,6 @@
 #include "ConfigurationDocument.h"
 
+#include <cassert>
 #include <cctype>
 #include <cstdint>
 #include <cstdio>
@@ -87,6 +88,19 @@ ConfigurationDocument::ConfigurationDocument(ParameterSchema& schema, RowSource&
       positionInOrder_(kIdLimit, SIZE_MAX) {
   const auto& order = schema_.DisplayOrder();
   for (std::size_t i = 0; i < order.size(); ++i) positionInOrder_[Slot(order[i])] = i;
+}
+
+ConfigurationDocument& ConfigurationDocument::operator=(const ConfigurationDocument& other) {
+  assert(&schema_ == &other.schema_ && &rows_ == &other.rows_);
+  formFactor_ = other.formFactor_;
+  flags_ = other.flags_;
+  baseline_ = other.baseline_;
+  words_ = other.words_;
+  outOfOrder_ = other.outOfOrder_;
+  enabledMasks_ = other.enabledMasks_;
+  positionInOrder_ = other.positionInOrder_;
+  report_ = other.report_;
+  return *this;
 }
 
 void ConfigurationDocument::InitRow(ParameterId id) {

@@ -61,6 +61,11 @@ struct LoadResult {
 class ConfigurationDocument {
  public:
   ConfigurationDocument(ParameterSchema& schema, RowSource& rows);
+  // A copy reads and writes the same schema and rows. Assigning a document
+  // over the same schema and rows takes over its state, keeping the per-id
+  // tables allocated (a state put back, as after New).
+  ConfigurationDocument(const ConfigurationDocument&) = default;
+  ConfigurationDocument& operator=(const ConfigurationDocument& other);
 
   ParameterSchema& Schema() { return schema_; }
   const ParameterSchema& Schema() const { return schema_; }

@@ -113,6 +113,32 @@ TEST_F(Document, DefaultConfigurationsLoadWithoutErrors) {
   }
 }
 
+// Assigning a saved copy puts back every part of the state a load changes.
+TEST_F(Document, AssignedCopyPutsTheStateBack) {
+  const ConfigurationDocument fresh = doc;
+  const MemoryRows freshRows = rows;
+  doc.SetFlags(kModifiedFlag);
+  ASSERT_TRUE(doc.Load(Default("ZefrCfgATX.ini").string()).ok);
+  doc.CollectErrorReport();
+  ASSERT_NE(doc.EnabledMask(0), fresh.EnabledMask(0));
+
+  rows = freshRows;
+  doc = fresh;
+  EXPECT_EQ(doc.Flags(), fresh.Flags());
+  EXPECT_EQ(doc.Report(), fresh.Report());
+  for (int kind = 0; kind < ParameterSchema::kKindCount; ++kind)
+    EXPECT_EQ(doc.EnabledMask(kind), fresh.EnabledMask(kind));
+  for (const ParameterId id : schema.DisplayOrder()) {
+    SCOPED_TRACE(id);
+    ASSERT_EQ(doc.StateWord(id), fresh.StateWord(id));
+    ASSERT_EQ(doc.Baseline(id), fresh.Baseline(id));
+    ASSERT_EQ(doc.ValueOf(id), fresh.ValueOf(id));
+  }
+  // And it goes on working from there.
+  ASSERT_TRUE(doc.Load(Default("ZefrCfgATX.ini").string()).ok);
+  EXPECT_EQ(doc.EnabledMask(0), 0x3Fu);
+}
+
 TEST_F(Document, ReferenceToALaterKindResolvesAfterLoad) {
   const fs::path file = dir / "primary.ini";
   WriteFile(file,

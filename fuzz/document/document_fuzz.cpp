@@ -130,7 +130,7 @@ class Editor {
         if (now[i].display != then[i].display) schema_.SetOptionDisplay(id, static_cast<int>(i), then[i].display);
     }
     rows_ = s.rows;
-    doc_ = std::make_unique<zefr::ConfigurationDocument>(s.doc);
+    *doc_ = s.doc;  // in place: its tables stay allocated
   }
 
   // New itself, from whatever state the last load left: the same state,
