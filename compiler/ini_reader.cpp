@@ -117,15 +117,21 @@ std::string_view ValueExtent(std::string_view raw) {
 
 }  // namespace
 
-std::string CleanValue(std::string_view raw) {
-  std::string_view v = ValueExtent(raw);
+namespace {
+
+// One enclosing pair of quotes removed when the value holds exactly two.
+std::string_view Unquoted(std::string_view v) {
   if (v.size() >= 2 && v.front() == '"' && v.back() == '"') {
     size_t quotes = 0;
     for (char c : v) quotes += (c == '"');
     if (quotes == 2) v = v.substr(1, v.size() - 2);
   }
-  return std::string(v);
+  return v;
 }
+
+}  // namespace
+
+std::string CleanValue(std::string_view raw) { return std::string(Unquoted(ValueExtent(raw))); }
 
 ProfileFile::ProfileFile(std::string content) {
   // Names and values are parts of the content, so they never need more room.
@@ -140,11 +146,15 @@ ProfileFile::ProfileFile(std::string content) {
     for (const char c : s) text_.push_back(LowerChar(c));
   };
   for (std::string_view raw : SplitProfileLines(content)) {
-    for (const size_t start = static_cast<size_t>(raw.data() - content.data()); scanned < start; ++scanned) {
-      if (content[scanned] == '\n') {
-        ++lineNumber;
-        lineStart = scanned + 1;
+    for (const size_t start = static_cast<size_t>(raw.data() - content.data()); scanned < start;) {
+      const void* lf = std::memchr(content.data() + scanned, '\n', start - scanned);
+      if (lf == nullptr) {
+        scanned = start;
+        break;
       }
+      scanned = static_cast<size_t>(static_cast<const char*>(lf) - content.data()) + 1;
+      ++lineNumber;
+      lineStart = scanned;
     }
     // As a key line: trim the line first, then split.
     const std::string_view trimmed = TrimIni(raw);
@@ -162,7 +172,7 @@ ProfileFile::ProfileFile(std::string content) {
         if (part.hasValue) {
           const std::string_view extent = ValueExtent(part.value);
           line.value = static_cast<std::uint32_t>(text_.size());
-          text_ += CleanValue(part.value);
+          text_ += Unquoted(extent);
           line.valueSize = static_cast<std::uint32_t>(text_.size() - line.value);
           line.spot.column = columnOf(extent.data());
           line.spot.endColumn = columnOf(extent.data() + extent.size());
