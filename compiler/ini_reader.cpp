@@ -115,10 +115,6 @@ std::string_view ValueExtent(std::string_view raw) {
   return v.empty() ? raw.substr(0, 0) : v;
 }
 
-}  // namespace
-
-namespace {
-
 // One enclosing pair of quotes removed when the value holds exactly two.
 std::string_view Unquoted(std::string_view v) {
   if (v.size() >= 2 && v.front() == '"' && v.back() == '"') {
