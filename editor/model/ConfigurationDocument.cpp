@@ -294,7 +294,8 @@ bool ConfigurationDocument::Write(const std::string& path, WriteMode mode, std::
 
     const std::string value = ValueOf(id);
     // Save As removed the key just now.
-    std::optional<std::string> held = mode == WriteMode::Save ? ini.Find(section, d->key) : std::nullopt;
+    std::optional<std::string> held =
+        mode == WriteMode::Save ? ini.Find(section, d->key) : std::nullopt;
     const bool exists = held.has_value();
     const std::string current = exists ? std::move(*held) : std::string();
     if (mode == WriteMode::Save) {
