@@ -1,5 +1,6 @@
 #include "ini_reader.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -71,20 +72,28 @@ std::vector<std::string_view> SplitProfileLines(std::string_view content) {
 KeyPart SplitKeyPart(std::string_view line) {
   KeyPart part;
   bool quoted = false;
+  // The key is taken a run at a time: the characters between quotes.
+  size_t run = 0;
+  auto keep = [&](size_t end) {
+    part.key.append(line.substr(run, std::min(end - run, kKeyPartMax - part.key.size())));
+  };
   for (size_t i = 0; i < line.size(); ++i) {
-    char c = line[i];
+    const char c = line[i];
     if (c == '"') {
+      keep(i);
+      run = i + 1;
       quoted = !quoted;
       continue;
     }
-    if (!quoted && c == '=') {
+    if (quoted || (c != '=' && c != ';')) continue;
+    keep(i);
+    if (c == '=') {
       part.value = line.substr(i + 1);
       part.hasValue = !part.value.empty();
-      return part;
     }
-    if (!quoted && c == ';') return part;
-    if (part.key.size() < kKeyPartMax) part.key.push_back(c);
+    return part;
   }
+  keep(line.size());
   return part;
 }
 
@@ -102,29 +111,44 @@ std::string_view ValueExtent(std::string_view raw) {
   return v.empty() ? raw.substr(0, 0) : v;
 }
 
-std::string CleanValue(std::string_view raw) {
-  std::string_view v = ValueExtent(raw);
+namespace {
+
+// One enclosing pair of quotes removed when the value holds exactly two.
+std::string_view Unquoted(std::string_view v) {
   if (v.size() >= 2 && v.front() == '"' && v.back() == '"') {
     size_t quotes = 0;
     for (char c : v) quotes += (c == '"');
     if (quotes == 2) v = v.substr(1, v.size() - 2);
   }
-  return std::string(v);
+  return v;
 }
 
+}  // namespace
+
+std::string CleanValue(std::string_view raw) { return std::string(Unquoted(ValueExtent(raw))); }
+
 ProfileFile::ProfileFile(std::string content) {
+  // Names and values are parts of the content, so they never need more room.
+  text_.reserve(content.size());
   // Physical line of the piece being read, and where that line starts.
   std::uint32_t lineNumber = 1;
   size_t lineStart = 0, scanned = 0;
   auto columnOf = [&](const char* p) {
     return static_cast<std::uint32_t>(static_cast<size_t>(p - content.data()) - lineStart + 1);
   };
+  auto appendLower = [&](std::string_view s) {
+    for (const char c : s) text_.push_back(LowerChar(c));
+  };
   for (std::string_view raw : SplitProfileLines(content)) {
-    for (const size_t start = static_cast<size_t>(raw.data() - content.data()); scanned < start; ++scanned) {
-      if (content[scanned] == '\n') {
-        ++lineNumber;
-        lineStart = scanned + 1;
+    for (const size_t start = static_cast<size_t>(raw.data() - content.data()); scanned < start;) {
+      const void* lf = std::memchr(content.data() + scanned, '\n', start - scanned);
+      if (lf == nullptr) {
+        scanned = start;
+        break;
       }
+      scanned = static_cast<size_t>(static_cast<const char*>(lf) - content.data()) + 1;
+      ++lineNumber;
+      lineStart = scanned;
     }
     // As a key line: trim the line first, then split.
     const std::string_view trimmed = TrimIni(raw);
@@ -133,19 +157,17 @@ ProfileFile::ProfileFile(std::string content) {
       Line line{};
       line.kind = part.key[0] == '[' ? LineKind::kSectionEnd : LineKind::kKey;
       if (line.kind == LineKind::kKey) {
-        std::string key = LowerAscii(TrimIni(part.key));
         line.key = static_cast<std::uint32_t>(text_.size());
-        line.keySize = static_cast<std::uint32_t>(key.size());
-        text_ += key;
+        appendLower(TrimIni(part.key));
+        line.keySize = static_cast<std::uint32_t>(text_.size() - line.key);
         line.hasValue = part.hasValue;
         line.spot.line = lineNumber;
         line.spot.column = line.spot.endColumn = columnOf(trimmed.data() + trimmed.size());
         if (part.hasValue) {
-          std::string value = CleanValue(part.value);
-          line.value = static_cast<std::uint32_t>(text_.size());
-          line.valueSize = static_cast<std::uint32_t>(value.size());
-          text_ += value;
           const std::string_view extent = ValueExtent(part.value);
+          line.value = static_cast<std::uint32_t>(text_.size());
+          text_ += Unquoted(extent);
+          line.valueSize = static_cast<std::uint32_t>(text_.size() - line.value);
           line.spot.column = columnOf(extent.data());
           line.spot.endColumn = columnOf(extent.data() + extent.size());
         }
@@ -153,6 +175,8 @@ ProfileFile::ProfileFile(std::string content) {
       lines_.push_back(line);
     }
     // As a section header: split the line as read, then trim the key part.
+    // Only a line holding a "[" can be one.
+    if (std::memchr(raw.data(), '[', raw.size()) == nullptr) continue;
     KeyPart asRead = SplitKeyPart(raw);
     std::string_view head = TrimIni(asRead.key);
     if (!head.empty() && head[0] == '[') {
@@ -168,14 +192,27 @@ bool ProfileFile::Lookup(std::string_view section, std::string_view key, std::st
                          size_t capacity, TextSpot* where) const {
   value.clear();
   if (where) *where = TextSpot{};
-  auto header = firstHeader_.find(LowerAscii(TrimIni(section)));
+  // Names are short: folded on the stack, not in a new string per lookup.
+  section = TrimIni(section);
+  char folded[64];
+  std::string longName;
+  std::string_view name;
+  if (section.size() <= sizeof folded) {
+    for (size_t i = 0; i < section.size(); ++i) folded[i] = LowerChar(section[i]);
+    name = std::string_view(folded, section.size());
+  } else {
+    longName = LowerAscii(section);
+    name = longName;
+  }
+  auto header = firstHeader_.find(name);
   if (header == firstHeader_.end()) return false;
   if (where) where->line = header->second.line;
-  const std::string wanted = LowerAscii(TrimIni(key));
+  // Keys are held in lower case.
+  const std::string_view wanted = TrimIni(key);
   for (size_t i = header->second.first; i < lines_.size(); ++i) {
     const Line& line = lines_[i];
     if (line.kind == LineKind::kSectionEnd) return false;
-    if (Text(line.key, line.keySize) != wanted) continue;
+    if (!EqualsNoCase(Text(line.key, line.keySize), wanted)) continue;
     if (where) *where = line.spot;
     if (!line.hasValue) return true;
     if (line.valueSize >= capacity) return false;  // too long reads as absent

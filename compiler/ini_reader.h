@@ -90,8 +90,13 @@ class ProfileFile {
 
   std::string text_;
   std::vector<Line> lines_;
+  // Looked up by a folded name without copying it.
+  struct NameHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+  };
   // Lower-case section name -> its first header.
-  std::unordered_map<std::string, Header> firstHeader_;
+  std::unordered_map<std::string, Header, NameHash, std::equal_to<>> firstHeader_;
 };
 
 // Reads a whole file into content; false when it cannot be opened or read

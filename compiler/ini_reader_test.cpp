@@ -126,6 +126,36 @@ TEST(Reader, LoadsOncePerFile) {
   EXPECT_EQ(loads, 3);
 }
 
+// Quotes are dropped from the key and hide "=" and ";"; the key stops at
+// 255 characters, quoted ones included.
+TEST(Reader, SplitKeyPartTakesQuotesAndTheKeyLimit) {
+  const std::string k250(250, 'k');
+  const struct {
+    std::string line;
+    std::string key;
+    bool hasValue;
+    std::string value;
+  } cases[] = {
+      {"Key=V", "Key", true, "V"},
+      {"Key=", "Key", false, ""},
+      {"Key;=V", "Key", false, ""},
+      {";Key=V", "", false, ""},
+      {"\"K;=x\"=v", "K;=x", true, "v"},
+      {"a\"b\"c=1", "abc", true, "1"},
+      {"\"open=1", "open=1", false, ""},
+      {"\"\"=1", "", true, "1"},
+      {std::string(300, 'k') + "=1", std::string(255, 'k'), true, "1"},
+      {k250 + "\"abcdefgh\"ij=2", k250 + "abcde", true, "2"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line.substr(0, 40));
+    const KeyPart part = SplitKeyPart(c.line);
+    EXPECT_EQ(part.key, c.key);
+    EXPECT_EQ(part.hasValue, c.hasValue);
+    EXPECT_EQ(part.value, c.value);
+  }
+}
+
 TEST(Reader, SplitLinesDropsUnterminatedTailButKeepsFullPiece) {
   EXPECT_EQ(SplitProfileLines(std::string(511, 'a')).size(), 1u);
   EXPECT_EQ(SplitProfileLines(std::string(510, 'a')).size(), 0u);

@@ -187,9 +187,10 @@ LoadResult ConfigurationDocument::Load(const std::string& path) {
     const auto instance = InstanceOf(id);
     if (d == nullptr || !instance || !d->Has(attr::kIniKey) || d->key.empty()) return;
     const std::string section = schema_.InstanceSection(instance->index).value_or("");
-    if (!ini.Exists(section, d->key)) return;
+    std::optional<std::string> held = ini.Find(section, d->key);
+    if (!held) return;
     result.hadData = true;
-    std::string value = CutComment(ini.Read(section, d->key));
+    std::string value = CutComment(std::move(*held));
     if (IsHex(*d)) value = valuetext::HexFromPlainInteger(value);
     if (value != ValueOf(id)) {
       SetValue(id, value);
@@ -232,8 +233,10 @@ bool ConfigurationDocument::Write(const std::string& path, WriteMode mode, std::
 
     const std::string value = ValueOf(id);
     // Save As removed the key just now.
-    const bool exists = mode == WriteMode::Save && ini.Exists(section, d->key);
-    const std::string current = exists ? ini.Read(section, d->key) : std::string();
+    std::optional<std::string> held =
+        mode == WriteMode::Save ? ini.Find(section, d->key) : std::nullopt;
+    const bool exists = held.has_value();
+    const std::string current = exists ? std::move(*held) : std::string();
     if (mode == WriteMode::Save) {
       // A line whose value did not change stays as the file has it, with its
       // own spacing and annotation; an absent key whose value is the default

@@ -37,6 +37,12 @@ bool IniFile::Exists(std::string_view section, std::string_view key) const {
   return file.Read(section, key).has_value();
 }
 
+std::optional<std::string> IniFile::Find(std::string_view section, std::string_view key) const {
+  if (batch_) return batch_->Read(section, key);
+  if (!Exists(section, key)) return std::nullopt;
+  return Read(section, key);
+}
+
 bool IniFile::Write(std::string_view section, std::string_view key, std::string_view text) {
   if (batch_) return batch_->Write(section, key, text, &error_);
   return ProfileWriteString(section, key, text, path_, &error_);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -34,6 +35,8 @@ class IniFile {
                    std::string_view fallback = {}) const;
   // True when the key is present, even with an empty value.
   bool Exists(std::string_view section, std::string_view key) const;
+  // Exists and Read in one lookup: the value, or nullopt when absent.
+  std::optional<std::string> Find(std::string_view section, std::string_view key) const;
   // Writes the key; no text writes an empty value. False with Error().
   bool Write(std::string_view section, std::string_view key, std::string_view text = {});
   // Deletes the key. False with Error() only when the file could not be written.

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -51,6 +52,29 @@ class IniFileTest : public ::testing::Test {
 
   fs::path dir_;
 };
+
+// Find answers as Exists and Read together would, with and without a batch.
+TEST_F(IniFileTest, FindIsExistsAndReadInOne) {
+  const std::string path = PathOf("cfg.ini");
+  Put(path, "[S]\nA=1 ;note\nE=\nB\n[T]\nA=2\n");
+  const struct {
+    const char* section;
+    const char* key;
+  } cases[] = {{"S", "A"}, {"s", "a"}, {"S", "E"}, {"S", "B"}, {"S", "C"}, {"T", "A"}, {"U", "A"}};
+  IniFile single(path);
+  IniFile batch(path);
+  ASSERT_TRUE(batch.Open());
+  for (const IniFile* ini : {&single, &batch})
+    for (const auto& c : cases) {
+      SCOPED_TRACE(std::string(c.section) + "/" + c.key + (ini->IsOpen() ? " batch" : " single"));
+      const std::optional<std::string> found = ini->Find(c.section, c.key);
+      ASSERT_EQ(found.has_value(), ini->Exists(c.section, c.key));
+      if (found) {
+        EXPECT_EQ(*found, ini->Read(c.section, c.key, "absent"));
+      }
+    }
+  batch.Close();
+}
 
 TEST_F(IniFileTest, SingleCallsReadAndWriteTheFile) {
   std::string path = PathOf("cfg.ini");

@@ -1,6 +1,5 @@
 #include "profile_text.h"
 
-#include <algorithm>
 #include <utility>
 
 namespace zefr {
@@ -31,10 +30,35 @@ std::string Fold(std::string_view name) {
   return folded;
 }
 
+// A name folded for a lookup: on the stack when short, as names are, since
+// the document looks up every key of the schema on each load and save.
+class Folded {
+ public:
+  explicit Folded(std::string_view name) {
+    if (name.size() > sizeof short_) {
+      long_ = Fold(name);
+      view_ = long_;
+      return;
+    }
+    for (std::size_t i = 0; i < name.size(); ++i) short_[i] = Lower(name[i]);
+    view_ = std::string_view(short_, name.size());
+  }
+  Folded(const Folded&) = delete;
+  Folded& operator=(const Folded&) = delete;
+  std::string_view View() const { return view_; }
+
+ private:
+  char short_[64];
+  std::string long_;
+  std::string_view view_;
+};
+
 }  // namespace
 
 ProfileText::ProfileText(std::string_view bytes) {
-  lines_.reserve(static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1);
+  std::size_t lineFeeds = 0;
+  for (std::size_t at = bytes.find('\n'); at != npos; at = bytes.find('\n', at + 1)) ++lineFeeds;
+  lines_.reserve(lineFeeds + 1);
   std::size_t start = 0;
   while (start < bytes.size()) {
     std::size_t lf = bytes.find('\n', start);
@@ -95,7 +119,7 @@ ProfileText::Line ProfileText::Parse(std::string text, std::string_view eol) {
 }
 
 const ProfileText::SectionIndex* ProfileText::FindSection(std::string_view section) const {
-  auto found = sections_.find(Fold(Trim(section)));
+  auto found = sections_.find(Folded(Trim(section)).View());
   return found == sections_.end() ? nullptr : &found->second;
 }
 
@@ -104,7 +128,7 @@ ProfileText::SectionIndex* ProfileText::FindSection(std::string_view section) {
 }
 
 std::size_t ProfileText::FindKey(const SectionIndex& section, std::string_view key) {
-  auto found = section.keys.find(Fold(Trim(key)));
+  auto found = section.keys.find(Folded(Trim(key)).View());
   return found == section.keys.end() ? npos : found->second;
 }
 
@@ -208,7 +232,7 @@ bool ProfileText::Remove(std::string_view section, std::string_view key) {
   SectionIndex* found = FindSection(section);
   if (found == nullptr) return false;
   key = Trim(key);
-  auto entry = found->keys.find(Fold(key));
+  auto entry = found->keys.find(Folded(key).View());
   if (entry == found->keys.end()) return false;
   const std::size_t at = entry->second;
   // A later line of the same key in the section becomes its first.

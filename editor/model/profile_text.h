@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -61,11 +62,19 @@ class ProfileText {
     std::string_view Name() const { return std::string_view(text).substr(nameAt, nameSize); }
   };
 
+  // Found by a folded name without a copy of it.
+  struct NameHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+  };
+  template <typename T>
+  using NameMap = std::unordered_map<std::string, T, NameHash, std::equal_to<>>;
+
   // Where the first section of a name and the first line of each of its
   // keys are; names are folded to lower case.
   struct SectionIndex {
     std::size_t header = 0;
-    std::unordered_map<std::string, std::size_t> keys;
+    NameMap<std::size_t> keys;
   };
 
   // `eol` is one of the literals above, never a copy.
@@ -83,7 +92,7 @@ class ProfileText {
   void Shift(std::size_t from, std::ptrdiff_t delta);
 
   std::vector<Line> lines_;
-  std::unordered_map<std::string, SectionIndex> sections_;
+  NameMap<SectionIndex> sections_;
   std::string_view eol_ = "\n";  // ending of lines we add: the file's own
   bool modified_ = false;
 };

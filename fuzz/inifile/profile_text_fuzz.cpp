@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const auto& [s, k] : {std::pair{section, key}, std::pair{std::string_view("S"), key},
                              std::pair{std::string_view("S"), std::string_view("K")}}) {
     if (!zefr::ProfileText::ValidEntry(s, k, value).empty()) continue;
-    zefr::ProfileText edited(bytes);
+    zefr::ProfileText edited = text;  // the parse of the input, without parsing it again
     Check(edited.Write(s, k, value));
     const std::string written = edited.Bytes();
     const zefr::ProfileText reread(written);

@@ -59,9 +59,10 @@ std::string ValueText(const F::KindTable& table, int field, const DecodedPayload
 }
 
 void PrintRecord(std::string& out, const F::KindTable& table, int number, const DecodedPayload& p) {
-  out += "[" + std::string(table.layout.section) + std::to_string(number) + "]\n";
+  // Appended piece by piece: a payload prints some 1000 lines.
+  out.append("[").append(table.layout.section).append(std::to_string(number)).append("]\n");
   const bool enabled = p.image.IsEnabled(table.layout, number);
-  out += std::string(table.fields[0].key) + "=" + (enabled ? "TRUE" : "FALSE") + "\n";
+  out.append(table.fields[0].key).append("=").append(enabled ? "TRUE" : "FALSE").append("\n");
   if (enabled) {
     const size_t record = L::RecordOffset(table.layout, number);
     std::array<std::optional<int32_t>, F::fan_controller_field::kCount> values{};
@@ -75,7 +76,7 @@ void PrintRecord(std::string& out, const F::KindTable& table, int number, const 
         text = row.gatedOffStored >= 0 ? "NONE" : "";
       else
         text = ValueText(table, static_cast<int>(i), p, record, values);
-      out += std::string(row.key) + "=" + text + "\n";
+      out.append(row.key).append("=").append(text).append("\n");
     }
   }
   out += "\n";
@@ -91,8 +92,8 @@ std::string CommentSafe(std::string text) {
 }  // namespace
 
 std::string PrintIni(const DecodedPayload& p, const std::string& source) {
-  std::string out = ";; Configuration decoded from payload file \"" + CommentSafe(source) +
-                    "\" by zefrdump.\n\n";
+  std::string out = ";; Configuration decoded from payload file \"";
+  out.append(CommentSafe(source)).append("\" by zefrdump.\n\n");
   for (const F::KindTable* table : F::AllTables())
     for (int n = 1; n <= table->layout.count; ++n) PrintRecord(out, *table, n, p);
   return out;
