@@ -350,6 +350,8 @@ void CMainConfigDialog::keyPressEvent(QKeyEvent* e) {
 }
 
 void CMainConfigDialog::closeEvent(QCloseEvent* e) {
+  // Text typed without Enter is part of the work the question is about.
+  commitEditing();
   if (m_doc->Modified()) {
     switch (m_prompts->askYesNoCancel(this, QStringLiteral("Warning"), QString::fromLatin1(kQuitText))) {
       case EditorPrompts::Answer::Cancel: e->ignore(); return;
@@ -382,7 +384,12 @@ void CMainConfigDialog::loadFile(const QString& path, bool missing) {
     m_prompts->inform(this, QStringLiteral("No Configuration Data Loaded"), QString::fromLatin1(kNoDataText));
 }
 
+void CMainConfigDialog::commitEditing() {
+  if (m_tree != nullptr && m_tree->commitEditing()) repaintTree();
+}
+
 void CMainConfigDialog::newDocument() {
+  commitEditing();
   const auto chosen = m_prompts->chooseFormFactor(this, QString::fromLatin1(kNewText));
   if (!chosen) return;
   // The defaults pass through the temporary INI file of the private work directory;
@@ -412,6 +419,7 @@ void CMainConfigDialog::newDocument() {
 }
 
 void CMainConfigDialog::openDocument() {
+  commitEditing();
   const auto chosen = m_prompts->chooseFormFactor(this, QString::fromLatin1(kOpenText));
   if (!chosen) return;
   setFormFactor(static_cast<int>(*chosen));
@@ -421,6 +429,7 @@ void CMainConfigDialog::openDocument() {
 }
 
 void CMainConfigDialog::openFile(const QString& path, FormFactor formFactor) {
+  commitEditing();
   // A file that cannot be loaded (unreadable, binary, not INI) never replaces
   // the configuration, its title or its modified flag.
   const zefr::LoadCheck check = zefr::CheckLoadable(path.toStdString());

@@ -468,6 +468,48 @@ class MainWindowTest : public QObject {
     QVERIFY(!dialog->isVisible());
   }
 
+  // Text typed into a row without Enter counts as an edit for Close, Quit, New and Load.
+  void typedTextIsNotLostOnCloseNewOrLoad() {
+    const QString file = path("board.ini");
+    WriteAll(file, "[TemperatureMonitor1]\nEnabled=TRUE\n");
+    const struct {
+      const char* name;
+      int command;  // 0: close the window
+    } cases[] = {{"close", 0}, {"quit", cmd::kOk}, {"new", cmd::kNew}, {"load", cmd::kLoadIni}};
+    for (const auto& c : cases) {
+      QTest::qWait(0);
+      dialog = std::make_unique<CMainConfigDialog>(prompts.get());
+      dialog->openFile(file, FormFactor::Custom);
+      dialog->show();
+      QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+      prompts->log.clear();
+      auto* row = static_cast<CParamEditItem*>(item(1006));  // RelativeConversionFactor
+      dialog->tree()->setFocusedItem(row);
+      row->activate();
+      QTest::keyClicks(row->lineEdit(), QStringLiteral("2.5"));
+      prompts->answers = {EditorPrompts::Answer::Cancel};
+      if (c.command == 0)
+        QVERIFY2(!dialog->close(), c.name);
+      else
+        dialog->onCommand(c.command);
+      QVERIFY2(!row->isEditing(), c.name);
+      QCOMPARE(value(1006), QStringLiteral("2.5"));
+      QCOMPARE(dialog->windowTitle(), QStringLiteral("Zefr Configuration Utility - board.ini*"));
+      if (c.command == 0 || c.command == cmd::kOk)
+        QCOMPARE(prompts->log.value(0), QStringLiteral("ask:Warning:Current configuration has not been saved. "
+                                                       "Save before quitting?"));
+      QVERIFY2(dialog->isVisible(), c.name);
+    }
+    // Yes saves what was typed (over the selected old text).
+    auto* row = static_cast<CParamEditItem*>(item(1006));
+    row->activate();
+    QTest::keyClicks(row->lineEdit(), QStringLiteral("7"));
+    prompts->answers = {EditorPrompts::Answer::Yes};
+    prompts->statusAnswer = 1;
+    QVERIFY(dialog->close());
+    QVERIFY(ReadAll(file).contains("RelativeConversionFactor=7"));
+  }
+
   void keysNeverCloseAndShortcutsWorkInsideAnEditor() {
     dialog->show();
     QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
