@@ -181,6 +181,19 @@ LoadResult ConfigurationDocument::Load(const std::string& path) {
     result.ok = false;
     result.error = ini.Error();
   }
+  LoadFrom(ini, result);
+  return result;
+}
+
+LoadResult ConfigurationDocument::LoadText(std::string_view text) {
+  LoadResult result;
+  IniFile ini({});
+  ini.OpenText(text);
+  LoadFrom(ini, result);
+  return result;
+}
+
+void ConfigurationDocument::LoadFrom(IniFile& ini, LoadResult& result) {
   const auto& order = schema_.DisplayOrder();
   const auto loadOne = [&](ParameterId id) {
     const ParameterDescriptor* d = Desc(id);
@@ -213,7 +226,6 @@ LoadResult ConfigurationDocument::Load(const std::string& path) {
   // The baseline is the value as shown, so an untouched value never counts
   // as a change (a key missing from the file included).
   for (const ParameterId id : order) baseline_[IdSlot(id)] = ValueOf(id);
-  return result;
 }
 
 bool ConfigurationDocument::Write(const std::string& path, WriteMode mode, std::string* error) {

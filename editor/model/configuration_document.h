@@ -23,6 +23,8 @@ namespace zefr {
 inline constexpr std::uint32_t kModifiedFlag = 0x1;
 inline constexpr std::uint32_t kUntitledFlag = 0x2;
 
+class IniFile;
+
 struct OptionHit {
   int index = -1;     // option index (item data)
   int position = -1;  // position in the row's option box
@@ -72,6 +74,8 @@ class ConfigurationDocument final : public DocumentValues {
   void ResetToDefaults();
   // Reads the file once. Unknown sections and keys are never touched.
   LoadResult Load(const std::string& path);
+  // Loads INI text held in memory (the bundled defaults) as Load loads a file.
+  LoadResult LoadText(std::string_view text);
   // Writes every parameter with an INI key; the file is written once and
   // replaced whole. False with `error` when it could not be read or written.
   bool Write(const std::string& path, WriteMode mode, std::string* error);
@@ -91,6 +95,8 @@ class ConfigurationDocument final : public DocumentValues {
 
  private:
   ParamRow* Row(ParameterId id) const { return rows_.Row(id); }
+  // Load's work over an open batch, which it closes.
+  void LoadFrom(IniFile& ini, LoadResult& result);
   const ParameterDescriptor* Desc(ParameterId id) const { return schema_.Descriptor(id); }
 
   ParameterSchema& schema_;

@@ -58,6 +58,39 @@ TEST_F(Document, DefaultConfigurationsLoadWithoutErrors) {
   }
 }
 
+// New takes the defaults from memory: text loads exactly as the same file does.
+TEST_F(Document, TextLoadsAsTheSameFile) {
+  for (const char* name : {"ZefrCfgATX.ini", "ZefrCfgBTX.ini"}) {
+    SCOPED_TRACE(name);
+    doc.ResetToDefaults();
+    ASSERT_TRUE(doc.Load(Default(name).string()).hadData);
+    std::vector<std::string> fromFile;
+    for (const ParameterId id : schema.DisplayOrder()) fromFile.push_back(doc.ValueOf(id));
+
+    doc.ResetToDefaults();
+    const LoadResult result = doc.LoadText(ReadFile(Default(name)));
+    EXPECT_TRUE(result.ok);
+    EXPECT_TRUE(result.hadData);
+    std::vector<std::string> fromText;
+    for (const ParameterId id : schema.DisplayOrder()) fromText.push_back(doc.ValueOf(id));
+    EXPECT_EQ(fromText, fromFile);
+    EXPECT_EQ(doc.Checks().CollectErrorReport(), "");
+    EXPECT_EQ(doc.Baseline(kTm1), "TRUE");
+  }
+  const struct {
+    const char* text;
+    bool hadData;
+  } cases[] = {{"", false}, {"[Other]\nEnabled=TRUE\n", false}, {"[TemperatureMonitor3]\nEnabled=TRUE\n", true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    doc.ResetToDefaults();
+    const LoadResult result = doc.LoadText(c.text);
+    EXPECT_TRUE(result.ok);
+    EXPECT_EQ(result.hadData, c.hadData);
+    EXPECT_EQ(doc.ValueOf(kTm3), c.hadData ? "TRUE" : "FALSE");
+  }
+}
+
 TEST_F(Document, ReferenceToALaterKindResolvesAfterLoad) {
   const fs::path file = dir / "primary.ini";
   WriteFile(file,

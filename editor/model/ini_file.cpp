@@ -13,6 +13,11 @@ bool IniFile::Open() {
   return batch_->Open(&error_);
 }
 
+void IniFile::OpenText(std::string_view bytes) {
+  batch_ = std::make_unique<PrivateProfile>(path_);
+  batch_->OpenText(bytes);
+}
+
 bool IniFile::Commit() {
   if (!batch_) return true;
   bool ok = batch_->Commit(&error_);

@@ -392,27 +392,22 @@ void CMainConfigDialog::newDocument() {
   commitEditing();
   const auto chosen = m_prompts->chooseFormFactor(this, QString::fromLatin1(kNewText));
   if (!chosen) return;
-  // The defaults pass through the temporary INI file of the private work directory;
-  // without one, nothing changes.
-  zefr::WorkDirectory& work = m_payload->workDirectory();
-  if (*chosen != FormFactor::Custom && !work.ensure()) {
-    m_prompts->warn(this, QStringLiteral("Warning"), QStringLiteral("File could not be created.\n") + work.error());
-    return;
-  }
   QApplication::setOverrideCursor(Qt::WaitCursor);
   m_doc->SetFormFactor(*chosen);
   m_doc->ResetToDefaults();
-  const QString temp = work.path().isEmpty() ? QString() : work.iniPath();
   if (*chosen == FormFactor::Custom) {
     m_doc->SetFlags(zefr::kUntitledFlag);
   } else {
-    ExtractResource(QStringLiteral("INIFILE"), *chosen == FormFactor::ATX ? kAtxResource : kBtxResource, temp);
-    loadFile(temp, false);
+    // Straight from the program's resources: no file, so no work directory to depend on.
+    const QByteArray defaults =
+        zefr::ResourceBytes(QStringLiteral("INIFILE"), *chosen == FormFactor::ATX ? kAtxResource : kBtxResource)
+            .value_or(QByteArray());
+    if (!m_doc->LoadText(std::string_view(defaults.constData(), size_t(defaults.size()))).hadData)
+      m_prompts->inform(this, QStringLiteral("No Configuration Data Loaded"), QString::fromLatin1(kNoDataText));
     m_doc->SetFlags(zefr::kModifiedFlag | zefr::kUntitledFlag);
   }
   updateTitle();
   m_paths.file.name.clear();
-  QFile::remove(temp);
   setFormFactor(static_cast<int>(*chosen));
   repaintTree();
   QApplication::restoreOverrideCursor();
