@@ -465,12 +465,17 @@ TEST(ParameterSchema, CopiedInstances) {
   // Hex fields take no options when copied.
   EXPECT_EQ(s.Descriptor(3003)->OptionCount(), 1);
   EXPECT_EQ(s.Descriptor(3103)->OptionCount(), 0);
-  // Messages and defaults are copied; an empty message is still an entry.
-  EXPECT_EQ(s.Message(9113, kBadValueCode), "");
+  // Messages and defaults are copied.
+  EXPECT_EQ(s.Message(9113, kBadValueCode), "Selected device is disabled or does not exist.");
   EXPECT_EQ(s.Message(9108, kBadValueCode), "Selected device is disabled or does not exist.");
   EXPECT_EQ(s.Message(1100, kBadValueCode), "Device is disabled due to bad value.");
   EXPECT_FALSE(s.Message(7111, kBadValueCode));
   EXPECT_FALSE(s.Message(1101, kBadValueCode));
+  // A message entry that exists is never empty: a red row always says why.
+  for (ParameterId id : s.DisplayOrder())
+    if (const auto m = s.Message(id, kBadValueCode)) {
+      EXPECT_FALSE(m->empty()) << id;
+    }
   EXPECT_EQ(s.DefaultValue(9702), ",,,,");
   EXPECT_EQ(s.DefaultValue(3702), ",,");
   EXPECT_EQ(s.DefaultValue(8100), "FALSE");

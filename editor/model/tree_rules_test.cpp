@@ -94,7 +94,9 @@ TEST_F(TreeRulesTest, FanSlotsMustBeFilledInOrder) {
   // Slot 2 set while slot 1 is not: marked, and the mark survives the check.
   Choose(kFc1Slot2, "Fan Monitor  1");
   EXPECT_TRUE(Has(kFc1Slot2, state::kBadValue));
-  doc.Checks().CollectErrorReport();
+  EXPECT_NE(doc.Checks().CollectErrorReport().find("Fan Controllers 1\xC2\xBB" "Associated Fan Speed Monitor (2/4): "
+                                                    "Set the fan slots before this one first. \r\n"),
+            std::string::npos);
   EXPECT_TRUE(Has(kFc1Slot2, state::kBadValue));
   EXPECT_EQ(Row(kFc1Slot2).LabelBackground(), colours::kError);
   // Slot 3 after an unset slot 1 is marked even though slot 2 is set.
@@ -104,6 +106,25 @@ TEST_F(TreeRulesTest, FanSlotsMustBeFilledInOrder) {
   EXPECT_FALSE(Has(kFc1Slot2, state::kBadValue));
   EXPECT_FALSE(Has(kFc1Slot3, state::kBadValue));
   EXPECT_EQ(Row(kFc1Slot2).LabelBackground(), colours::kPlain);
+}
+
+// Every red slot says why: a monitor switched off under slots 2 to 4 is named
+// as under slot 1, not left with an empty reason.
+TEST_F(TreeRulesTest, ASlotNamingADisabledMonitorSaysSo) {
+  for (int m = 0; m < 4; ++m) Choose(static_cast<ParameterId>(3000 + 100 * m), "Enabled");
+  Choose(kFc1, "Enabled");
+  const ParameterId slots[] = {kFc1Slot1, kFc1Slot2, kFc1Slot3, 9023};
+  for (int k = 0; k < 4; ++k) Choose(slots[k], "Fan Monitor  " + std::to_string(k + 1));
+  ASSERT_EQ(doc.Checks().CollectErrorReport().find("Associated"), std::string::npos);
+  for (int k = 0; k < 4; ++k) {
+    SCOPED_TRACE(k + 1);
+    Choose(static_cast<ParameterId>(3000 + 100 * k), "Disabled");
+    const std::string line = "Fan Controllers 1\xC2\xBB" "Associated Fan Speed Monitor (" +
+                             std::to_string(k + 1) + "/4): Selected device is disabled or does not exist. \r\n";
+    EXPECT_NE(doc.Checks().CollectErrorReport().find(line), std::string::npos) << doc.Checks().Report();
+    EXPECT_EQ(Row(slots[k]).Message(), "Selected device is disabled or does not exist. ");
+    Choose(static_cast<ParameterId>(3000 + 100 * k), "Enabled");
+  }
 }
 
 TEST_F(TreeRulesTest, FanFieldsFollowTheirSlot) {

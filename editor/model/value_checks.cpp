@@ -85,6 +85,17 @@ std::string ValueChecks::Message(ParameterId id, std::uint32_t code) const {
   return DefaultMessage(code);
 }
 
+std::string ValueChecks::BadValueMessage(ParameterId id) const {
+  if (outOfOrder_.count(id) != 0) {
+    // Only a value that matched an option is sound: the extra bad-data entry is not.
+    const ParamRow* row = Row(id);
+    const int selected = row != nullptr ? row->Selected() : -1;
+    if (selected < 0 || row->ItemData(selected) != Desc(id)->OptionCount())
+      return "Set the fan slots before this one first.";
+  }
+  return Message(id, state::kBadValue);
+}
+
 std::uint16_t ValueChecks::RowClass(ParameterId id) const {
   const ParameterDescriptor* d = Desc(id);
   if (d == nullptr || d->controlling == kNoParameter) return rows::kPlain;
@@ -182,7 +193,7 @@ std::string ValueChecks::DescribeErrors(ParameterId id) {
   }
   if ((word & state::kTooLong) != 0)
     both(Message(id, state::kTooLong) + " " + std::to_string(d->maxLength) + ". ");
-  if ((word & state::kBadValue) != 0) both(Message(id, state::kBadValue) + " ");
+  if ((word & state::kBadValue) != 0) both(BadValueMessage(id) + " ");
   if ((word & state::kTrueFalse) != 0) both(Message(id, state::kTrueFalse) + " ");
 
   row->SetMessage(item);

@@ -69,6 +69,8 @@ class ValueChecks {
   ParamRow* Row(ParameterId id) const { return rows_.Row(id); }
   const ParameterDescriptor* Desc(ParameterId id) const { return schema_.Descriptor(id); }
   std::string Message(ParameterId id, std::uint32_t code) const;
+  // The bad-value message, or the order message for a sound slot set after an unset one.
+  std::string BadValueMessage(ParameterId id) const;
 
   const ParameterSchema& schema_;
   RowSource& rows_;
