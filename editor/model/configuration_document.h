@@ -79,6 +79,10 @@ class ConfigurationDocument final : public DocumentValues {
   // Writes every parameter with an INI key; the file is written once and
   // replaced whole. False with `error` when it could not be read or written.
   bool Write(const std::string& path, WriteMode mode, std::string* error);
+  // The configuration as Save As writes it into a new file.
+  std::string WrittenText() const;
+  // Runs the compiler's checker over WrittenText and marks what it reports.
+  void RefreshCompilerFindings();
   // The tree rules' commit; the modified flag is set when the value moved
   // away from its baseline, and then true.
   bool OnCommitted(ParameterId id);
@@ -97,6 +101,8 @@ class ConfigurationDocument final : public DocumentValues {
   ParamRow* Row(ParameterId id) const { return rows_.Row(id); }
   // Load's work over an open batch, which it closes.
   void LoadFrom(IniFile& ini, LoadResult& result);
+  // Write's work over an open batch; the first error, or nothing.
+  std::string WriteKeys(IniFile& ini, WriteMode mode) const;
   const ParameterDescriptor* Desc(ParameterId id) const { return schema_.Descriptor(id); }
 
   ParameterSchema& schema_;

@@ -134,7 +134,7 @@ TEST_F(Document, UnknownListValueShowsAsBadDataAndIsWrittenBack) {
   doc.Load(file.string());
   EXPECT_EQ(Row(1001).SelectedText(), "Bad Data (Foo)");
   EXPECT_EQ(doc.ValueOf(1001), "Foo");
-  EXPECT_EQ(doc.Checks().CollectErrorReport(), "Temperature Monitors 1\xC2\xBBUsage: Bad value. \r\n");
+  EXPECT_EQ(EditorReport(), "Temperature Monitors 1\xC2\xBBUsage: Bad value. \r\n");
   const fs::path out = dir / "out.ini";
   ASSERT_TRUE(doc.Write(out.string(), WriteMode::SaveAs, nullptr));
   EXPECT_NE(ReadFile(out).find("Usage=Foo\t;Bad Data (Foo)\n"), std::string::npos);
@@ -164,7 +164,7 @@ TEST_F(Document, ValueLongerThanItsLimitIsKeptWhole) {
   doc.ResetToDefaults();
   doc.Load(file.string());
   EXPECT_EQ(doc.ValueOf(3006), "12345678");
-  EXPECT_EQ(doc.Checks().CollectErrorReport(),
+  EXPECT_EQ(EditorReport(),
             "Fan Monitors 1\xC2\xBBNominal Fan Speed: Value out of range (0, 20000). "
             "Value length longer than 6. \r\n");
 }

@@ -18,6 +18,8 @@ void IniFile::OpenText(std::string_view bytes) {
   batch_->OpenText(bytes);
 }
 
+std::string IniFile::Text() const { return batch_ ? batch_->Text() : std::string(); }
+
 bool IniFile::Commit() {
   if (!batch_) return true;
   bool ok = batch_->Commit(&error_);

@@ -28,6 +28,8 @@ class PrivateProfile {
   // Takes the text as the file's content instead of reading the file (texts
   // that live in memory, such as the bundled defaults).
   void OpenText(std::string_view bytes);
+  // The content as it stands, with the batch's writes.
+  std::string Text() const;
 
   // Value of the key, or nullopt when the section or key is absent.
   std::optional<std::string> Read(std::string_view section, std::string_view key) const;

@@ -77,7 +77,7 @@ TEST_F(TreeRulesTest, DisablingANamedInstanceFlagsTheReference) {
   Choose(kTm3, "Disabled");
   EXPECT_EQ(doc.ValueOf(kTr1Monitor), "3");
   EXPECT_EQ(Row(kTr1Monitor).SelectedText(), "Bad Data (3)");
-  EXPECT_EQ(doc.Checks().CollectErrorReport(),
+  EXPECT_EQ(EditorReport(),
             "Temperature Response Units 1\xC2\xBBPrimary Temperature Monitor: "
             "Selected device is disabled or does not exist. \r\n");
   // Back on, the reference names it again.
@@ -115,14 +115,14 @@ TEST_F(TreeRulesTest, ASlotNamingADisabledMonitorSaysSo) {
   Choose(kFc1, "Enabled");
   const ParameterId slots[] = {kFc1Slot1, kFc1Slot2, kFc1Slot3, 9023};
   for (int k = 0; k < 4; ++k) Choose(slots[k], "Fan Monitor  " + std::to_string(k + 1));
-  ASSERT_EQ(doc.Checks().CollectErrorReport().find("Associated"), std::string::npos);
+  ASSERT_EQ(EditorReport().find("Associated"), std::string::npos);
   for (int k = 0; k < 4; ++k) {
     SCOPED_TRACE(k + 1);
     Choose(static_cast<ParameterId>(3000 + 100 * k), "Disabled");
     const std::string line = "Fan Controllers 1\xC2\xBB" "Associated Fan Speed Monitor (" +
                              std::to_string(k + 1) + "/4): Selected device is disabled or does not exist. \r\n";
-    EXPECT_NE(doc.Checks().CollectErrorReport().find(line), std::string::npos) << doc.Checks().Report();
-    EXPECT_EQ(Row(slots[k]).Message(), "Selected device is disabled or does not exist. ");
+    EXPECT_NE(EditorReport().find(line), std::string::npos) << doc.Checks().EditorReport();
+    EXPECT_EQ(EditorMessage(slots[k]), "Selected device is disabled or does not exist. ");
     Choose(static_cast<ParameterId>(3000 + 100 * k), "Enabled");
   }
 }
@@ -141,7 +141,7 @@ TEST_F(TreeRulesTest, FanFieldsFollowTheirSlot) {
   EXPECT_EQ(Row(9012).ItemText(0), "Choose True or False...");
   EXPECT_EQ(Row(9012).SelectedText(), "Choose True or False...");
   EXPECT_TRUE(Has(9012, state::kTrueFalse));
-  EXPECT_EQ(Row(9012).Message(), "Value must be True or False. ");
+  EXPECT_EQ(EditorMessage(9012), "Value must be True or False. ");
   Choose(9012, "True");
   EXPECT_FALSE(Has(9012, state::kTrueFalse));
 }

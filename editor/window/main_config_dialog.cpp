@@ -98,9 +98,11 @@ class CMainConfigDialog::PayloadHost : public PayloadCommandHost {
   QWidget* owner() override { return &m_window; }
   void updateData(bool save) override { m_window.transferData(save); }
   QString collectErrorReport() override {
-    const std::string& report = m_window.m_doc->Checks().CollectErrorReport();
+    // Refused on the editor's own errors only: the compiler's findings are its
+    // to refuse, in its own run.
+    m_window.m_doc->Checks().CollectErrorReport();
     m_window.repaintTree();
-    return Q(report);
+    return Q(m_window.m_doc->Checks().EditorReport());
   }
   void writeConfiguration(const QString& path) override {
     // Every key, as into a new file: the incremental Save would leave out the
