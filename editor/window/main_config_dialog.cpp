@@ -104,6 +104,8 @@ class CMainConfigDialog::PayloadHost : public PayloadCommandHost {
     m_window.repaintTree();
     return Q(m_window.m_doc->Checks().EditorReport());
   }
+  // With no error of the editor's own, the report holds the compiler's findings alone.
+  QString compilerFindings() override { return Q(m_window.m_doc->Checks().Report()); }
   void writeConfiguration(const QString& path) override {
     // Every key, as into a new file: the incremental Save would leave out the
     // keys that hold their defaults. A failure shows in the compiler's report.

@@ -667,6 +667,21 @@ class MainWindowTest : public QObject {
     QVERIFY(prompts->log.isEmpty());  // no save dialog
   }
 
+  // What only the compiler refuses does not stop Generate: the compiler runs and
+  // refuses, and its finding by tree name stands above its output.
+  void compilerFindingsGoAheadOfGenerate() {
+    newWith(FormFactor::ATX);
+    type(1007, "-0.5123");
+    prompts->savePaths.push_back(path("x.bin"));
+    dialog->onCommand(cmd::kGeneratePayload);
+    QCOMPARE(prompts->statusModes.back(), CStatusDialog::Mode::Summary);
+    QVERIFY2(prompts->statusText.startsWith(QString::fromUtf8(
+                 "Temperature Monitors 1\u00BB" "Accuracy Correction Slope: Compiler: Out of Range! \r\n")),
+             qPrintable(prompts->statusText));
+    QVERIFY(prompts->statusText.contains(QStringLiteral("Parameter \"AccuracyCorrectionSlope\" - Out of Range!")));
+    QVERIFY(!QFile::exists(path("x.bin")));
+  }
+
   // The window's destruction removes the temporary files and the work directory.
   void destructionCleansUp() {
     zefr::WorkDirectory& work = dialog->payloadCommands().workDirectory();
