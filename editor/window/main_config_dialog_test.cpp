@@ -481,7 +481,6 @@ class MainWindowTest : public QObject {
       int command;  // 0: close the window
     } cases[] = {{"close", 0}, {"quit", cmd::kOk}, {"new", cmd::kNew}, {"load", cmd::kLoadIni}};
     for (const auto& c : cases) {
-      QTest::qWait(0);
       dialog = std::make_unique<CMainConfigDialog>(prompts.get());
       dialog->openFile(file, FormFactor::Custom);
       dialog->show();
