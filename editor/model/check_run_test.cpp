@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 namespace zefr {
@@ -42,19 +43,31 @@ TEST(CheckArguments, Table) {
   }
 }
 
+// One key of the ATX defaults changed.
+std::string AtxWith(const std::string& from, const std::string& to) {
+  std::ifstream in(ZEFR_RES_DIR "/ZefrCfgATX.ini", std::ios::binary);
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const auto at = text.find(from);
+  return at == std::string::npos ? std::string() : text.replace(at, from.size(), to);
+}
+
 TEST(CheckRun, ExitStatusSaysWhetherTheFileIsClean) {
   const std::string path = testing::TempDir() + "zefr_check_run.ini";
   const struct {
-    const char* text;
+    std::string text;
     int rc;
     const char* out;
   } cases[] = {
-      {"[FanMonitor1]\nEnabled=TRUE\nFanSpeedNominal=2500\n", 0, ""},
-      {"[FanMonitor1]\nEnabled=TRUE\nFanSpeedNominal=-1\n", 1,
-       "Fan Monitors 1\xC2\xBBNominal Fan Speed: Value out of range (0, 20000). \n"},
+      {AtxWith("", ""), 0, ""},
+      {AtxWith("FanSpeedNominal=2500", "FanSpeedNominal=-1"), 1,
+       "Fan Monitors 1\xC2\xBBNominal Fan Speed: Value out of range (0, 20000). Compiler: Out of Range! \n"},
+      // Fine for the editor's own checks, refused by the compiler.
+      {AtxWith("AccuracyCorrectionSlope=1.00", "AccuracyCorrectionSlope=-0.5123"), 1,
+       "Temperature Monitors 1\xC2\xBB" "Accuracy Correction Slope: Compiler: Out of Range! \n"},
       {"[Other]\nKey=1\n", 2, ""},  // nothing to check
   };
   for (const auto& c : cases) {
+    ASSERT_FALSE(c.text.empty());
     std::ofstream(path, std::ios::binary) << c.text;
     std::ostringstream out, err;
     EXPECT_EQ(RunCheck({FormFactor::Custom, path}, out, err), c.rc) << c.text;
@@ -81,7 +94,7 @@ TEST(CheckRun, RefusesWhatIsNotABoundedFile) {
       {dir + "/fifo.ini", 2, "not a regular file"},
       {"/dev/zero", 2, "not a regular file"},
       {dir + "/big.ini", 2, "larger than 1048576 bytes"},
-      {dir + "/crlf.ini", 0, ""},  // CR LF counts as one byte, as the compiler reads it
+      {dir + "/crlf.ini", 1, ""},  // CR LF counts as one byte, as the compiler reads it: checked
       {dir, 2, ""},
   };
   for (const auto& c : cases) {

@@ -1,5 +1,6 @@
 #include "configuration_document.h"
 
+#include "compiler_findings.h"
 #include "ini_file.h"
 #include "value_text.h"
 
@@ -61,6 +62,7 @@ void ConfigurationDocument::StartUp() {
   for (const ParameterId id : order) rules_.Refresh(id);
   for (const ParameterId id : order) checks_.Check(id);
   for (const ParameterId id : order) baseline_[IdSlot(id)] = ValueOf(id);
+  RefreshCompilerFindings();
 }
 
 std::string ConfigurationDocument::ValueOf(ParameterId id) const {
@@ -172,6 +174,7 @@ void ConfigurationDocument::ResetToDefaults() {
     DropBadDataEntries(id, *row);
     schema_.RemoveExtraOption(id);
   }
+  RefreshCompilerFindings();
 }
 
 LoadResult ConfigurationDocument::Load(const std::string& path) {
@@ -181,6 +184,19 @@ LoadResult ConfigurationDocument::Load(const std::string& path) {
     result.ok = false;
     result.error = ini.Error();
   }
+  LoadFrom(ini, result);
+  return result;
+}
+
+LoadResult ConfigurationDocument::LoadText(std::string_view text) {
+  LoadResult result;
+  IniFile ini({});
+  ini.OpenText(text);
+  LoadFrom(ini, result);
+  return result;
+}
+
+void ConfigurationDocument::LoadFrom(IniFile& ini, LoadResult& result) {
   const auto& order = schema_.DisplayOrder();
   const auto loadOne = [&](ParameterId id) {
     const ParameterDescriptor* d = Desc(id);
@@ -214,16 +230,33 @@ LoadResult ConfigurationDocument::Load(const std::string& path) {
   // The baseline is the value as shown, so an untouched value never counts
   // as a change (a key missing from the file included).
   for (const ParameterId id : order) baseline_[IdSlot(id)] = ValueOf(id);
-  return result;
+  RefreshCompilerFindings();
 }
 
 bool ConfigurationDocument::Write(const std::string& path, WriteMode mode, std::string* error) {
   IniFile ini(path);
-  std::string firstError;
   if (!ini.Open()) {
     if (error != nullptr) *error = ini.Error();
     return false;
   }
+  std::string firstError = WriteKeys(ini, mode);
+  if (!ini.Commit() && firstError.empty()) firstError = ini.Error();
+  if (!firstError.empty()) {
+    if (error != nullptr) *error = firstError;
+    return false;
+  }
+  return true;
+}
+
+std::string ConfigurationDocument::WrittenText() const {
+  IniFile ini({});
+  ini.OpenText({});
+  WriteKeys(ini, WriteMode::SaveAs);
+  return ini.Text();
+}
+
+std::string ConfigurationDocument::WriteKeys(IniFile& ini, WriteMode mode) const {
+  std::string firstError;
   for (const ParameterId id : schema_.DisplayOrder()) {
     const ParameterDescriptor* d = Desc(id);
     const auto instance = InstanceOf(id);
@@ -269,12 +302,7 @@ bool ConfigurationDocument::Write(const std::string& path, WriteMode mode, std::
     }
     if (!ini.Write(section, d->key, value + comment) && firstError.empty()) firstError = ini.Error();
   }
-  if (!ini.Commit() && firstError.empty()) firstError = ini.Error();
-  if (!firstError.empty()) {
-    if (error != nullptr) *error = firstError;
-    return false;
-  }
-  return true;
+  return firstError;
 }
 
 std::string ConfigurationDocument::TitleText(const std::string& nameAndExtension) const {
@@ -284,8 +312,16 @@ std::string ConfigurationDocument::TitleText(const std::string& nameAndExtension
   return title;
 }
 
+void ConfigurationDocument::RefreshCompilerFindings() {
+  for (const ParameterId id : checks_.SetCompilerFindings(CompilerFindings(schema_, WrittenText())))
+    checks_.DescribeErrors(id);
+}
+
 bool ConfigurationDocument::OnCommitted(ParameterId id) {
-  if (!rules_.OnCommitted(id)) return false;
+  const bool moved = rules_.OnCommitted(id);
+  // Any commit, one back to the saved value too, changes what the compiler sees.
+  RefreshCompilerFindings();
+  if (!moved) return false;
   flags_ |= kModifiedFlag;
   return true;
 }

@@ -23,6 +23,8 @@ namespace zefr {
 inline constexpr std::uint32_t kModifiedFlag = 0x1;
 inline constexpr std::uint32_t kUntitledFlag = 0x2;
 
+class IniFile;
+
 struct OptionHit {
   int index = -1;     // option index (item data)
   int position = -1;  // position in the row's option box
@@ -72,9 +74,15 @@ class ConfigurationDocument final : public DocumentValues {
   void ResetToDefaults();
   // Reads the file once. Unknown sections and keys are never touched.
   LoadResult Load(const std::string& path);
+  // Loads INI text held in memory (the bundled defaults) as Load loads a file.
+  LoadResult LoadText(std::string_view text);
   // Writes every parameter with an INI key; the file is written once and
   // replaced whole. False with `error` when it could not be read or written.
   bool Write(const std::string& path, WriteMode mode, std::string* error);
+  // The configuration as Save As writes it into a new file.
+  std::string WrittenText() const;
+  // Runs the compiler's checker over WrittenText and marks what it reports.
+  void RefreshCompilerFindings();
   // The tree rules' commit; the modified flag is set when the value moved
   // away from its baseline, and then true.
   bool OnCommitted(ParameterId id);
@@ -91,6 +99,10 @@ class ConfigurationDocument final : public DocumentValues {
 
  private:
   ParamRow* Row(ParameterId id) const { return rows_.Row(id); }
+  // Load's work over an open batch, which it closes.
+  void LoadFrom(IniFile& ini, LoadResult& result);
+  // Write's work over an open batch; the first error, or nothing.
+  std::string WriteKeys(IniFile& ini, WriteMode mode) const;
   const ParameterDescriptor* Desc(ParameterId id) const { return schema_.Descriptor(id); }
 
   ParameterSchema& schema_;

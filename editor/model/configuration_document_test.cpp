@@ -58,6 +58,39 @@ TEST_F(Document, DefaultConfigurationsLoadWithoutErrors) {
   }
 }
 
+// New takes the defaults from memory: text loads exactly as the same file does.
+TEST_F(Document, TextLoadsAsTheSameFile) {
+  for (const char* name : {"ZefrCfgATX.ini", "ZefrCfgBTX.ini"}) {
+    SCOPED_TRACE(name);
+    doc.ResetToDefaults();
+    ASSERT_TRUE(doc.Load(Default(name).string()).hadData);
+    std::vector<std::string> fromFile;
+    for (const ParameterId id : schema.DisplayOrder()) fromFile.push_back(doc.ValueOf(id));
+
+    doc.ResetToDefaults();
+    const LoadResult result = doc.LoadText(ReadFile(Default(name)));
+    EXPECT_TRUE(result.ok);
+    EXPECT_TRUE(result.hadData);
+    std::vector<std::string> fromText;
+    for (const ParameterId id : schema.DisplayOrder()) fromText.push_back(doc.ValueOf(id));
+    EXPECT_EQ(fromText, fromFile);
+    EXPECT_EQ(doc.Checks().CollectErrorReport(), "");
+    EXPECT_EQ(doc.Baseline(kTm1), "TRUE");
+  }
+  const struct {
+    const char* text;
+    bool hadData;
+  } cases[] = {{"", false}, {"[Other]\nEnabled=TRUE\n", false}, {"[TemperatureMonitor3]\nEnabled=TRUE\n", true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    doc.ResetToDefaults();
+    const LoadResult result = doc.LoadText(c.text);
+    EXPECT_TRUE(result.ok);
+    EXPECT_EQ(result.hadData, c.hadData);
+    EXPECT_EQ(doc.ValueOf(kTm3), c.hadData ? "TRUE" : "FALSE");
+  }
+}
+
 TEST_F(Document, ReferenceToALaterKindResolvesAfterLoad) {
   const fs::path file = dir / "primary.ini";
   WriteFile(file,
@@ -101,7 +134,7 @@ TEST_F(Document, UnknownListValueShowsAsBadDataAndIsWrittenBack) {
   doc.Load(file.string());
   EXPECT_EQ(Row(1001).SelectedText(), "Bad Data (Foo)");
   EXPECT_EQ(doc.ValueOf(1001), "Foo");
-  EXPECT_EQ(doc.Checks().CollectErrorReport(), "Temperature Monitors 1\xC2\xBBUsage: Bad value. \r\n");
+  EXPECT_EQ(EditorReport(), "Temperature Monitors 1\xC2\xBBUsage: Bad value. \r\n");
   const fs::path out = dir / "out.ini";
   ASSERT_TRUE(doc.Write(out.string(), WriteMode::SaveAs, nullptr));
   EXPECT_NE(ReadFile(out).find("Usage=Foo\t;Bad Data (Foo)\n"), std::string::npos);
@@ -131,7 +164,7 @@ TEST_F(Document, ValueLongerThanItsLimitIsKeptWhole) {
   doc.ResetToDefaults();
   doc.Load(file.string());
   EXPECT_EQ(doc.ValueOf(3006), "12345678");
-  EXPECT_EQ(doc.Checks().CollectErrorReport(),
+  EXPECT_EQ(EditorReport(),
             "Fan Monitors 1\xC2\xBBNominal Fan Speed: Value out of range (0, 20000). "
             "Value length longer than 6. \r\n");
 }

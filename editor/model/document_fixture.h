@@ -57,6 +57,17 @@ class Document : public ::testing::Test {
   MemoryRow& Row(ParameterId id) { return *rows.Find(id); }
 
   // What the user does in the tree: pick an entry or type a text, then commit.
+  // The report of the editor's own checks, without the compiler's findings.
+  std::string EditorReport() {
+    doc.Checks().CollectErrorReport();
+    return doc.Checks().EditorReport();
+  }
+  // The row's message up to the compiler's findings that follow the editor's own.
+  std::string EditorMessage(ParameterId id) {
+    const std::string message = Row(id).Message();
+    return message.substr(0, message.find("Compiler: "));
+  }
+
   void Choose(ParameterId id, const std::string& display) {
     const int position = Row(id).FindItem(display);
     ASSERT_GE(position, 0) << display;

@@ -13,6 +13,13 @@ bool IniFile::Open() {
   return batch_->Open(&error_);
 }
 
+void IniFile::OpenText(std::string_view bytes) {
+  batch_ = std::make_unique<PrivateProfile>(path_);
+  batch_->OpenText(bytes);
+}
+
+std::string IniFile::Text() const { return batch_ ? batch_->Text() : std::string(); }
+
 bool IniFile::Commit() {
   if (!batch_) return true;
   bool ok = batch_->Commit(&error_);

@@ -23,6 +23,10 @@ class IniFile {
   // Starts a batch. False when the file exists but cannot be read (Error());
   // the batch is open anyway, reads find nothing and Commit refuses.
   bool Open();
+  // Starts a batch over the given text instead of the file's content.
+  void OpenText(std::string_view bytes);
+  // The batch's text as Commit would write it; empty without a batch.
+  std::string Text() const;
   // Ends the batch, writing the file if anything changed. False when the
   // write failed (Error()); the file on disk is then as it was.
   bool Commit();

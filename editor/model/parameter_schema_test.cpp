@@ -276,6 +276,34 @@ TEST(ParameterSchema, KeysPerInstance) {
   EXPECT_FALSE(s.KeyOf(0, 100));
 }
 
+// The unit a help text names must be the one the value is entered in: voltages are
+// entered in volts ("12.000"), temperatures in degrees, speeds in RPM.
+TEST(ParameterSchema, HelpNamesTheEnteredUnit) {
+  const ParameterSchema& s = Schema();
+  const struct {
+    int instance;
+    const char* key;
+    const char* unit;
+  } cases[] = {
+      {20, "VoltageNominal", "(V)"},           {20, "UnderVoltageNonCritical", "(V)"},
+      {20, "UnderVoltageCritical", "(V)"},     {20, "UnderVoltageNonRecoverable", "(V)"},
+      {20, "OverVoltageNonCritical", "(V)"},   {20, "OverVoltageCritical", "(V)"},
+      {27, "OverVoltageNonRecoverable", "(V)"}, {0, "TemperatureCritical", "(°C)"},
+      {0, "TimeoutCritical", "(sec)"},         {12, "FanSpeedNominal", "(RPMs)"},
+      {28, "TemperatureLimit", "(°C)"},        {40, "DutyCycleMax", "(%)"},
+      {40, "SpinUpTime", "(msec)"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.key);
+    const auto id = s.ParameterOfKey(c.instance, c.key);
+    ASSERT_TRUE(id);
+    EXPECT_NE(s.Descriptor(*id)->help.find(c.unit), std::string::npos);
+  }
+  // No value of a configuration is entered in millivolts.
+  for (ParameterId id : s.DisplayOrder())
+    EXPECT_EQ(s.Descriptor(id)->help.find("mV"), std::string::npos) << id;
+}
+
 TEST(ParameterSchema, Options) {
   const ParameterSchema& s = Schema();
   struct Row {
@@ -437,12 +465,17 @@ TEST(ParameterSchema, CopiedInstances) {
   // Hex fields take no options when copied.
   EXPECT_EQ(s.Descriptor(3003)->OptionCount(), 1);
   EXPECT_EQ(s.Descriptor(3103)->OptionCount(), 0);
-  // Messages and defaults are copied; an empty message is still an entry.
-  EXPECT_EQ(s.Message(9113, kBadValueCode), "");
+  // Messages and defaults are copied.
+  EXPECT_EQ(s.Message(9113, kBadValueCode), "Selected device is disabled or does not exist.");
   EXPECT_EQ(s.Message(9108, kBadValueCode), "Selected device is disabled or does not exist.");
   EXPECT_EQ(s.Message(1100, kBadValueCode), "Device is disabled due to bad value.");
   EXPECT_FALSE(s.Message(7111, kBadValueCode));
   EXPECT_FALSE(s.Message(1101, kBadValueCode));
+  // A message entry that exists is never empty: a red row always says why.
+  for (ParameterId id : s.DisplayOrder())
+    if (const auto m = s.Message(id, kBadValueCode)) {
+      EXPECT_FALSE(m->empty()) << id;
+    }
   EXPECT_EQ(s.DefaultValue(9702), ",,,,");
   EXPECT_EQ(s.DefaultValue(3702), ",,");
   EXPECT_EQ(s.DefaultValue(8100), "FALSE");

@@ -25,6 +25,11 @@ class PrivateProfile {
   // that exists but cannot be read gives false and `error`, reads then find
   // nothing and Commit refuses, so its content is never replaced.
   bool Open(std::string* error);
+  // Takes the text as the file's content instead of reading the file (texts
+  // that live in memory, such as the bundled defaults).
+  void OpenText(std::string_view bytes);
+  // The content as it stands, with the batch's writes.
+  std::string Text() const;
 
   // Value of the key, or nullopt when the section or key is absent.
   std::optional<std::string> Read(std::string_view section, std::string_view key) const;

@@ -74,6 +74,13 @@ bool PrivateProfile::Open(std::string* error) {
   return true;
 }
 
+void PrivateProfile::OpenText(std::string_view bytes) {
+  impl_->text = ProfileText(std::string(bytes));
+  impl_->unreadable.clear();
+}
+
+std::string PrivateProfile::Text() const { return impl_->text.Bytes(); }
+
 std::optional<std::string> PrivateProfile::Read(std::string_view section,
                                                 std::string_view key) const {
   return impl_->text.Read(section, key);

@@ -51,8 +51,8 @@ void AddFanSlot(std::vector<Parameter>& table, int n) {
                                       .extraDisplay = "None",
                                       .extraStored = "NONE"},
       .dependents = slotDependents[n - 1],
-      // Slots 2 to 4 carry an empty text for the code.
-      .message8 = n == 1 ? kReferenceMessage : "",
+      // Every slot says why it is red; an empty text left the row red without a reason.
+      .message8 = kReferenceMessage,
       .help = Keep(nth +
                    " Fan speed monitor responsible for handling tachometer readings from the " +
                    nth +

@@ -77,7 +77,7 @@ TEST_F(TreeRulesTest, DisablingANamedInstanceFlagsTheReference) {
   Choose(kTm3, "Disabled");
   EXPECT_EQ(doc.ValueOf(kTr1Monitor), "3");
   EXPECT_EQ(Row(kTr1Monitor).SelectedText(), "Bad Data (3)");
-  EXPECT_EQ(doc.Checks().CollectErrorReport(),
+  EXPECT_EQ(EditorReport(),
             "Temperature Response Units 1\xC2\xBBPrimary Temperature Monitor: "
             "Selected device is disabled or does not exist. \r\n");
   // Back on, the reference names it again.
@@ -94,7 +94,9 @@ TEST_F(TreeRulesTest, FanSlotsMustBeFilledInOrder) {
   // Slot 2 set while slot 1 is not: marked, and the mark survives the check.
   Choose(kFc1Slot2, "Fan Monitor  1");
   EXPECT_TRUE(Has(kFc1Slot2, state::kBadValue));
-  doc.Checks().CollectErrorReport();
+  EXPECT_NE(doc.Checks().CollectErrorReport().find("Fan Controllers 1\xC2\xBB" "Associated Fan Speed Monitor (2/4): "
+                                                    "Set the fan slots before this one first. \r\n"),
+            std::string::npos);
   EXPECT_TRUE(Has(kFc1Slot2, state::kBadValue));
   EXPECT_EQ(Row(kFc1Slot2).LabelBackground(), colours::kError);
   // Slot 3 after an unset slot 1 is marked even though slot 2 is set.
@@ -104,6 +106,25 @@ TEST_F(TreeRulesTest, FanSlotsMustBeFilledInOrder) {
   EXPECT_FALSE(Has(kFc1Slot2, state::kBadValue));
   EXPECT_FALSE(Has(kFc1Slot3, state::kBadValue));
   EXPECT_EQ(Row(kFc1Slot2).LabelBackground(), colours::kPlain);
+}
+
+// Every red slot says why: a monitor switched off under slots 2 to 4 is named
+// as under slot 1, not left with an empty reason.
+TEST_F(TreeRulesTest, ASlotNamingADisabledMonitorSaysSo) {
+  for (int m = 0; m < 4; ++m) Choose(static_cast<ParameterId>(3000 + 100 * m), "Enabled");
+  Choose(kFc1, "Enabled");
+  const ParameterId slots[] = {kFc1Slot1, kFc1Slot2, kFc1Slot3, 9023};
+  for (int k = 0; k < 4; ++k) Choose(slots[k], "Fan Monitor  " + std::to_string(k + 1));
+  ASSERT_EQ(EditorReport().find("Associated"), std::string::npos);
+  for (int k = 0; k < 4; ++k) {
+    SCOPED_TRACE(k + 1);
+    Choose(static_cast<ParameterId>(3000 + 100 * k), "Disabled");
+    const std::string line = "Fan Controllers 1\xC2\xBB" "Associated Fan Speed Monitor (" +
+                             std::to_string(k + 1) + "/4): Selected device is disabled or does not exist. \r\n";
+    EXPECT_NE(EditorReport().find(line), std::string::npos) << doc.Checks().EditorReport();
+    EXPECT_EQ(EditorMessage(slots[k]), "Selected device is disabled or does not exist. ");
+    Choose(static_cast<ParameterId>(3000 + 100 * k), "Enabled");
+  }
 }
 
 TEST_F(TreeRulesTest, FanFieldsFollowTheirSlot) {
@@ -120,7 +141,7 @@ TEST_F(TreeRulesTest, FanFieldsFollowTheirSlot) {
   EXPECT_EQ(Row(9012).ItemText(0), "Choose True or False...");
   EXPECT_EQ(Row(9012).SelectedText(), "Choose True or False...");
   EXPECT_TRUE(Has(9012, state::kTrueFalse));
-  EXPECT_EQ(Row(9012).Message(), "Value must be True or False. ");
+  EXPECT_EQ(EditorMessage(9012), "Value must be True or False. ");
   Choose(9012, "True");
   EXPECT_FALSE(Has(9012, state::kTrueFalse));
 }

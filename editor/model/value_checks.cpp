@@ -51,7 +51,9 @@ ValueChecks::ValueChecks(const ValueChecks& other, const DocumentValues& values)
       values_(values),
       words_(other.words_),
       outOfOrder_(other.outOfOrder_),
-      report_(other.report_) {}
+      findings_(other.findings_),
+      report_(other.report_),
+      editorReport_(other.editorReport_) {}
 
 std::uint32_t ValueChecks::StateWord(ParameterId id) const { return words_[IdSlot(id)]; }
 
@@ -83,6 +85,17 @@ void ValueChecks::SetOutOfOrder(ParameterId id, bool outOfOrder) {
 std::string ValueChecks::Message(ParameterId id, std::uint32_t code) const {
   if (const auto own = schema_.Message(id, code)) return *own;
   return DefaultMessage(code);
+}
+
+std::string ValueChecks::BadValueMessage(ParameterId id) const {
+  if (outOfOrder_.count(id) != 0) {
+    // Only a value that matched an option is sound: the extra bad-data entry is not.
+    const ParamRow* row = Row(id);
+    const int selected = row != nullptr ? row->Selected() : -1;
+    if (selected < 0 || row->ItemData(selected) != Desc(id)->OptionCount())
+      return "Set the fan slots before this one first.";
+  }
+  return Message(id, state::kBadValue);
 }
 
 std::uint16_t ValueChecks::RowClass(ParameterId id) const {
@@ -152,7 +165,19 @@ bool ValueChecks::CheckParameter(ParameterId id) {
   return outOfRange || (tooLong && wellFormed);
 }
 
-std::string ValueChecks::DescribeErrors(ParameterId id) {
+std::vector<ParameterId> ValueChecks::SetCompilerFindings(std::map<ParameterId, std::string> findings) {
+  std::vector<ParameterId> changed;
+  for (const auto& [id, text] : findings_) {
+    const auto it = findings.find(id);
+    if (it == findings.end() || it->second != text) changed.push_back(id);
+  }
+  for (const auto& [id, text] : findings)
+    if (findings_.count(id) == 0) changed.push_back(id);
+  findings_ = std::move(findings);
+  return changed;
+}
+
+std::string ValueChecks::DescribeErrors(ParameterId id, std::string* editorLine) {
   ParamRow* row = Row(id);
   const ParameterDescriptor* d = Desc(id);
   if (row == nullptr || d == nullptr) return {};
@@ -182,23 +207,31 @@ std::string ValueChecks::DescribeErrors(ParameterId id) {
   }
   if ((word & state::kTooLong) != 0)
     both(Message(id, state::kTooLong) + " " + std::to_string(d->maxLength) + ". ");
-  if ((word & state::kBadValue) != 0) both(Message(id, state::kBadValue) + " ");
+  if ((word & state::kBadValue) != 0) both(BadValueMessage(id) + " ");
   if ((word & state::kTrueFalse) != 0) both(Message(id, state::kTrueFalse) + " ");
+  const std::string editorReport = report;
+  const auto finding = findings_.find(id);
+  if (finding != findings_.end()) both(finding->second);
 
   row->SetMessage(item);
   ColorRef colour = colours::kPlain;
-  if ((word & state::kErrors) != 0)
+  if ((word & state::kErrors) != 0 || finding != findings_.end())
     colour = colours::kError;
   else if (d->Has(attr::kInstanceSwitch))
     colour = EqualsNoCase(values_.ValueOf(id), "TRUE") ? colours::kEnabled : colours::kDisabled;
   row->SetLabelBackground(colour);
 
-  if (report.empty()) return {};
-  const EntityKind* kind = schema_.Kind(d->kind);
+  if (editorLine != nullptr) *editorLine = ReportLine(*d, editorReport);
+  return ReportLine(*d, report);
+}
+
+std::string ValueChecks::ReportLine(const ParameterDescriptor& d, const std::string& text) const {
+  if (text.empty()) return {};
+  const EntityKind* kind = schema_.Kind(d.kind);
   std::string line = kind != nullptr ? kind->displayName : std::string();
-  line += "s " + std::to_string(d->instanceNumber);
+  line += "s " + std::to_string(d.instanceNumber);
   line += "\xC2\xBB";  // U+00BB
-  line += d->displayName + ": " + report + "\r\n";
+  line += d.displayName + ": " + text + "\r\n";
   return line;
 }
 
@@ -209,6 +242,12 @@ void ValueChecks::Check(ParameterId id) {
 
 const std::string& ValueChecks::CollectErrorReport() {
   report_.clear();
+  editorReport_.clear();
+  const auto describe = [this](ParameterId id) {
+    std::string editorLine;
+    report_ += DescribeErrors(id, &editorLine);
+    editorReport_ += editorLine;
+  };
   for (const ParameterId id : schema_.DisplayOrder()) {
     const ParameterDescriptor* d = Desc(id);
     if (d == nullptr) continue;
@@ -216,14 +255,14 @@ const std::string& ValueChecks::CollectErrorReport() {
       // A switch that is neither TRUE nor FALSE leaves its instance off; the
       // compiler refuses it, so the report names it.
       CheckParameter(id);
-      if ((StateWord(id) & state::kBadValue) != 0) report_ += DescribeErrors(id);
+      if ((StateWord(id) & state::kBadValue) != 0 || findings_.count(id) != 0) describe(id);
       continue;
     }
     const ParameterDescriptor* parent = Desc(d->parent);
     if (parent == nullptr || !parent->Has(attr::kInstanceSwitch)) continue;
     if (!EqualsNoCase(values_.ValueOf(d->parent), "TRUE")) continue;
     CheckParameter(id);
-    report_ += DescribeErrors(id);
+    describe(id);
   }
   return report_;
 }

@@ -4,6 +4,7 @@
 // colour and message, and the error report.
 
 #include <cstdint>
+#include <map>
 #include <set>
 #include <string>
 #include <utility>
@@ -56,26 +57,38 @@ class ValueChecks {
   std::uint16_t RowClass(ParameterId id) const;
   // True on a range error, or a length error on a well-formed value.
   bool CheckParameter(ParameterId id);
-  // One report line (may be empty); also marks the row.
-  std::string DescribeErrors(ParameterId id);
+  // One report line (may be empty); also marks the row. `editorLine`, when
+  // given, receives the line without the compiler's finding.
+  std::string DescribeErrors(ParameterId id, std::string* editorLine = nullptr);
   // CheckParameter then DescribeErrors.
   void Check(ParameterId id);
   // Checks every parameter of every enabled instance; the text is kept.
   const std::string& CollectErrorReport();
   const std::string& Report() const { return report_; }
+  // The last report without the compiler's findings: what Generate and Send refuse on.
+  const std::string& EditorReport() const { return editorReport_; }
+
+  // The compiler's words per parameter; a parameter with one is red and shows
+  // them after the editor's own. Returns the ids whose words changed.
+  std::vector<ParameterId> SetCompilerFindings(std::map<ParameterId, std::string> findings);
   void SetReport(std::string text) { report_ = std::move(text); }
 
  private:
   ParamRow* Row(ParameterId id) const { return rows_.Row(id); }
   const ParameterDescriptor* Desc(ParameterId id) const { return schema_.Descriptor(id); }
   std::string Message(ParameterId id, std::uint32_t code) const;
+  // The bad-value message, or the order message for a sound slot set after an unset one.
+  std::string BadValueMessage(ParameterId id) const;
+  // "Temperature Monitors 3»Name: text\r\n", or nothing for no text.
+  std::string ReportLine(const ParameterDescriptor& d, const std::string& text) const;
 
   const ParameterSchema& schema_;
   RowSource& rows_;
   const DocumentValues& values_;
   std::vector<std::uint32_t> words_;
   std::set<ParameterId> outOfOrder_;
-  std::string report_;
+  std::map<ParameterId, std::string> findings_;
+  std::string report_, editorReport_;
 };
 
 }  // namespace zefr

@@ -45,8 +45,11 @@ TEST_F(ValueChecksTest, ReportLines) {
     Choose(kTr1, "Enabled");
     Choose(kTm1Device, "Other Pell Bus Device (custom)");
     doc.SetValue(c.id, c.value);
-    EXPECT_EQ(doc.Checks().CollectErrorReport(), c.line);
-    EXPECT_EQ(Row(c.id).LabelBackground(), *c.line ? colours::kError : colours::kPlain);
+    EXPECT_EQ(EditorReport(), c.line);
+    // Red for the editor's error; a row the editor passes may still be red for the compiler.
+    if (*c.line) {
+      EXPECT_EQ(Row(c.id).LabelBackground(), colours::kError);
+    }
   }
 }
 
@@ -123,7 +126,7 @@ TEST_F(ValueChecksTest, InputOfADisabledInstanceStaysDisabled) {
     EXPECT_EQ(Has(1009, state::kInputDisabled), c.disabled);
     EXPECT_EQ(Row(1009).ReadOnly(), c.disabled);
     EXPECT_EQ(Row(1009).GreyText(), c.disabled);
-    EXPECT_EQ(Row(1009).Message(), c.disabled ? "Input disabled. " : "");
+    EXPECT_EQ(EditorMessage(1009), c.disabled ? "Input disabled. " : "");
   }
 }
 

@@ -139,6 +139,15 @@ bool CPayloadCommands::runCompiler(const QString& headline, const QStringList& a
   return result.exitedCleanly && !result.cancelled;
 }
 
+void CPayloadCommands::withFindings(const QString& findings) {
+  // By tree names first, so the compiler's section and key lines below can be
+  // found in the tree.
+  if (findings.isEmpty()) return;
+  // The compiler's output opens with a blank line of its own.
+  const bool apart = m_statusText.startsWith(u'\n') || m_statusText.startsWith(u'\r');
+  m_statusText.prepend(apart ? findings : findings + QStringLiteral("\r\n"));
+}
+
 void CPayloadCommands::generate() {
   if (m_busy) return;
   BusyFlag busy(m_busy);
@@ -166,6 +175,7 @@ void CPayloadCommands::generate() {
     return;
   }
   m_host.writeConfiguration(m_work.iniPath());
+  const QString findings = m_host.compilerFindings();
 
   m_statusText.clear();
   // Only a payload the compiler finished is copied: after a failed write the file
@@ -176,6 +186,7 @@ void CPayloadCommands::generate() {
     m_statusText += QStringLiteral("\r\n") + QString::fromLatin1(kCannotCreate);
   if (!inPlace) QFile::remove(workPayload);
   m_work.cleanup();
+  withFindings(findings);
 
   cursor.off();
   m_prompts.showStatus(m_host.owner(), CStatusDialog::Mode::Summary, m_statusText);
@@ -194,12 +205,14 @@ void CPayloadCommands::send() {
   if (!prepareWorkDirectory(cursor)) return;
   CleanupAtEnd cleanupAtEnd(m_work);
   m_host.writeConfiguration(m_work.iniPath());
+  const QString findings = m_host.compilerFindings();
 
   m_statusText.clear();
   // The INI name alone: the compiler delivers the payload itself and reports the verdict.
   runCompiler(QStringLiteral("Sending the configuration to the firmware..."),
               {QString::fromLatin1(zefr::kTempIniName)}, true);
   m_work.cleanup();
+  withFindings(findings);
 
   cursor.off();
   m_prompts.showStatus(m_host.owner(), CStatusDialog::Mode::Summary, m_statusText);

@@ -24,6 +24,9 @@ class PayloadCommandHost {
   // The report lines of every parameter of every enabled instance; empty when the
   // configuration has no errors.
   virtual QString collectErrorReport() = 0;
+  // The report lines of what the compiler's checker finds, by tree names; shown
+  // above the compiler's own output. Empty when it finds nothing.
+  virtual QString compilerFindings() { return {}; }
   // Writes the configuration to the path as Save does (mode 0), leaving the
   // document's own file name and flags as they are.
   virtual void writeConfiguration(const QString& path) = 0;
@@ -67,6 +70,8 @@ class CPayloadCommands {
   bool runCompiler(const QString& headline, const QStringList& arguments, bool withLibrary);
   // The "File could not be created." warning, with the reason after it when known.
   void cannotCreate(const QString& why = {});
+  // Puts the compiler's findings by tree names above the status text.
+  void withFindings(const QString& findings);
 
   PayloadCommandHost& m_host;
   EditorPrompts& m_prompts;

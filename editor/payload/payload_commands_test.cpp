@@ -59,6 +59,7 @@ class TestHost : public PayloadCommandHost, public EditorPrompts {
   QWidget* owner() override { return nullptr; }
   void updateData(bool save) override { (save ? dataIn : dataOut)++; }
   QString collectErrorReport() override { return report; }
+  QString compilerFindings() override { return findings; }
   void writeConfiguration(const QString& path) override {
     writtenTo = path;
     QFile::copy(iniSource, path);
@@ -115,7 +116,7 @@ class TestHost : public PayloadCommandHost, public EditorPrompts {
     return left;
   }
 
-  QString report;
+  QString report, findings;
   QString iniSource = kAtx;
   QString destination;
   bool answerYes = true;
@@ -152,6 +153,8 @@ class PayloadCommandsTest : public QObject {
   void sendCancelled();
   void sendWithoutDevice();
   void oneCommandAtATime();
+  void findingsComeFirst_data();
+  void findingsComeFirst();
   void workDirectoryCannotBeMade_data();
   void workDirectoryCannotBeMade();
   void directorySwappedBetweenCommands();
@@ -479,6 +482,26 @@ void PayloadCommandsTest::sendWithoutDevice() {
   // Nothing but the temporary files was ever there, and they are gone.
   QCOMPARE(QDir(m_commands->workDirectory().path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
            QStringList());
+}
+
+void PayloadCommandsTest::findingsComeFirst_data() {
+  QTest::addColumn<bool>("send");
+  QTest::newRow("generate") << false;
+  QTest::newRow("send") << true;
+}
+
+// The compiler's findings by tree names stand above its own output; they never
+// stop the run, as the editor's own errors do.
+void PayloadCommandsTest::findingsComeFirst() {
+  QFETCH(bool, send);
+  m_host->findings = QString::fromUtf8("Temperature Monitors 1\u00BB" "Accuracy Correction Slope: Compiler: Out of Range! \r\n");
+  m_host->destination = m_out->filePath(QStringLiteral("x.bin"));
+  send ? m_commands->send() : m_commands->generate();
+  QCOMPARE(m_host->waitDialogs, 1);
+  QCOMPARE(m_host->shown.size(), size_t(1));
+  const QString& text = m_host->shown[0].text;
+  QVERIFY2(text.startsWith(m_host->findings + u'\n'), qPrintable(text));
+  QVERIFY(text.indexOf(QStringLiteral("Zefr Configuration Utility")) > m_host->findings.size());
 }
 
 void PayloadCommandsTest::oneCommandAtATime() {

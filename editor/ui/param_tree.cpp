@@ -380,6 +380,13 @@ void CParamTree::focusChanged(QWidget*, QWidget* now) {
   row->commit();
 }
 
+bool CParamTree::commitEditing() {
+  CParamItem* row = m_editingRow;
+  if (!row) return false;
+  row->commit();
+  return true;
+}
+
 void CParamTree::dropHiddenFocus() {
   if (!m_focused) return;
   layoutRows();

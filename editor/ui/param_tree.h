@@ -105,6 +105,9 @@ class CParamTree : public QWidget {
   void activateFocused();
   // Expands or collapses a row unless the owner cancels; drops a focus that got hidden.
   void toggleExpanded(CParamItem* item);
+  // Commits the open editor as moving to another row does, so a command that is
+  // about to drop or replace the values sees what was typed; true when one was open.
+  bool commitEditing();
 
  protected:
   void resizeEvent(QResizeEvent*) override;

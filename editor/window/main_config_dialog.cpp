@@ -98,10 +98,14 @@ class CMainConfigDialog::PayloadHost : public PayloadCommandHost {
   QWidget* owner() override { return &m_window; }
   void updateData(bool save) override { m_window.transferData(save); }
   QString collectErrorReport() override {
-    const std::string& report = m_window.m_doc->Checks().CollectErrorReport();
+    // Refused on the editor's own errors only: the compiler's findings are its
+    // to refuse, in its own run.
+    m_window.m_doc->Checks().CollectErrorReport();
     m_window.repaintTree();
-    return Q(report);
+    return Q(m_window.m_doc->Checks().EditorReport());
   }
+  // With no error of the editor's own, the report holds the compiler's findings alone.
+  QString compilerFindings() override { return Q(m_window.m_doc->Checks().Report()); }
   void writeConfiguration(const QString& path) override {
     // Every key, as into a new file: the incremental Save would leave out the
     // keys that hold their defaults. A failure shows in the compiler's report.
@@ -350,6 +354,8 @@ void CMainConfigDialog::keyPressEvent(QKeyEvent* e) {
 }
 
 void CMainConfigDialog::closeEvent(QCloseEvent* e) {
+  // Text typed without Enter is part of the work the question is about.
+  commitEditing();
   if (m_doc->Modified()) {
     switch (m_prompts->askYesNoCancel(this, QStringLiteral("Warning"), QString::fromLatin1(kQuitText))) {
       case EditorPrompts::Answer::Cancel: e->ignore(); return;
@@ -382,36 +388,37 @@ void CMainConfigDialog::loadFile(const QString& path, bool missing) {
     m_prompts->inform(this, QStringLiteral("No Configuration Data Loaded"), QString::fromLatin1(kNoDataText));
 }
 
+void CMainConfigDialog::commitEditing() {
+  if (m_tree != nullptr && m_tree->commitEditing()) repaintTree();
+}
+
 void CMainConfigDialog::newDocument() {
+  commitEditing();
   const auto chosen = m_prompts->chooseFormFactor(this, QString::fromLatin1(kNewText));
   if (!chosen) return;
-  // The defaults pass through the temporary INI file of the private work directory;
-  // without one, nothing changes.
-  zefr::WorkDirectory& work = m_payload->workDirectory();
-  if (*chosen != FormFactor::Custom && !work.ensure()) {
-    m_prompts->warn(this, QStringLiteral("Warning"), QStringLiteral("File could not be created.\n") + work.error());
-    return;
-  }
   QApplication::setOverrideCursor(Qt::WaitCursor);
   m_doc->SetFormFactor(*chosen);
   m_doc->ResetToDefaults();
-  const QString temp = work.path().isEmpty() ? QString() : work.iniPath();
   if (*chosen == FormFactor::Custom) {
     m_doc->SetFlags(zefr::kUntitledFlag);
   } else {
-    ExtractResource(QStringLiteral("INIFILE"), *chosen == FormFactor::ATX ? kAtxResource : kBtxResource, temp);
-    loadFile(temp, false);
+    // Straight from the program's resources: no file, so no work directory to depend on.
+    const QByteArray defaults =
+        zefr::ResourceBytes(QStringLiteral("INIFILE"), *chosen == FormFactor::ATX ? kAtxResource : kBtxResource)
+            .value_or(QByteArray());
+    if (!m_doc->LoadText(std::string_view(defaults.constData(), size_t(defaults.size()))).hadData)
+      m_prompts->inform(this, QStringLiteral("No Configuration Data Loaded"), QString::fromLatin1(kNoDataText));
     m_doc->SetFlags(zefr::kModifiedFlag | zefr::kUntitledFlag);
   }
   updateTitle();
   m_paths.file.name.clear();
-  QFile::remove(temp);
   setFormFactor(static_cast<int>(*chosen));
   repaintTree();
   QApplication::restoreOverrideCursor();
 }
 
 void CMainConfigDialog::openDocument() {
+  commitEditing();
   const auto chosen = m_prompts->chooseFormFactor(this, QString::fromLatin1(kOpenText));
   if (!chosen) return;
   setFormFactor(static_cast<int>(*chosen));
@@ -421,6 +428,7 @@ void CMainConfigDialog::openDocument() {
 }
 
 void CMainConfigDialog::openFile(const QString& path, FormFactor formFactor) {
+  commitEditing();
   // A file that cannot be loaded (unreadable, binary, not INI) never replaces
   // the configuration, its title or its modified flag.
   const zefr::LoadCheck check = zefr::CheckLoadable(path.toStdString());

@@ -85,6 +85,8 @@ class CMainConfigDialog : public CAltDialog, public ParamTreeOwner {
   bool confirmSaveWithErrors();
   bool writeTo(const QString& path, zefr::WriteMode mode);
   void repaintTree();
+  // Ends an open row editor with a commit, before a command replaces or drops the values.
+  void commitEditing();
 
   EditorPrompts* m_prompts;
   std::unique_ptr<EditorPrompts> m_ownPrompts;

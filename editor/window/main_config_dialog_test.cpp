@@ -180,7 +180,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(item(100)->label(), QStringLiteral("Temperature Monitors (6/12)"));
     QCOMPARE(combo(1001)->currentText(), QStringLiteral("Processor Die/Package Temperature"));
     QCOMPARE(dialog->document().Checks().CollectErrorReport(), std::string());
-    // The defaults came through a temporary file that is gone again.
+    // The defaults come from the program: no temporary file is left behind.
     QVERIFY(!QFile::exists(path("2345-6789-0123-4567-8901.ini")));
 
     // Cancel changes nothing.
@@ -189,22 +189,23 @@ class MainWindowTest : public QObject {
     QCOMPARE(value(1000), QStringLiteral("TRUE"));
   }
 
-  // Where no safe work directory can be made, New from a default says why and changes nothing.
+  // New takes the defaults from the program itself: a TEMP that is missing or
+  // unsafe changes nothing, and nothing is written there.
   void newWithoutWorkDirectory() {
     const QString open = path("open");
     QVERIFY(QDir().mkdir(open) && ::chmod(QFile::encodeName(open).constData(), 0777) == 0);
-    qputenv("TEMP", open.toUtf8());
-    dialog = std::make_unique<CMainConfigDialog>(prompts.get());
-    prompts->log.clear();
-    newWith(FormFactor::BTX);
-    QCOMPARE(prompts->log, QStringList({"formFactor", QStringLiteral("warn:Warning:File could not be created.\n"
-                                                                     "Cannot make a work directory in \"%1\": "
-                                                                     "\"%1\" can be written by others and has no "
-                                                                     "sticky bit")
-                                                          .arg(open)}));
-    QCOMPARE(dialog->windowTitle(), QStringLiteral("Zefr Configuration Utility - Untitled"));
-    QVERIFY(dialog->formFactorButton(2)->isChecked());
-    QCOMPARE(value(1000), QStringLiteral("FALSE"));
+    for (const QString& temp : {path("missing"), open}) {
+      qputenv("TEMP", temp.toUtf8());
+      dialog = std::make_unique<CMainConfigDialog>(prompts.get());
+      prompts->log.clear();
+      newWith(FormFactor::BTX);
+      QCOMPARE(prompts->log, QStringList({"formFactor"}));
+      QCOMPARE(dialog->windowTitle(), QStringLiteral("Zefr Configuration Utility - Untitled*"));
+      QVERIFY(dialog->formFactorButton(1)->isChecked());
+      QCOMPARE(item(100)->label(), QStringLiteral("Temperature Monitors (6/12)"));
+      QCOMPARE(dialog->document().Checks().CollectErrorReport(), std::string());
+    }
+    QVERIFY(!QFileInfo::exists(path("missing")));
     QCOMPARE(QDir(open).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
   }
 
@@ -278,7 +279,7 @@ class MainWindowTest : public QObject {
     // Its fan fields open; the empty True/False field asks for an answer.
     QVERIFY(!item(9014)->isReadOnly());
     QCOMPARE(combo(9017)->itemText(0), QStringLiteral("Choose True or False..."));
-    QCOMPARE(item(9017)->messageText(), QStringLiteral("Value must be True or False. "));
+    QVERIFY(item(9017)->messageText().startsWith(QStringLiteral("Value must be True or False. ")));
     choose(9008, "Fan Monitor  1");
     QCOMPARE(item(9013)->labelBackColor(), QColor(0xFF, 0xFF, 0xFF));
   }
@@ -348,10 +349,13 @@ class MainWindowTest : public QObject {
     dialog->openFile(file, FormFactor::Custom);
     QCOMPARE(prompts->statusModes.size(), size_t{1});
     QCOMPARE(prompts->statusModes[0], CStatusDialog::Mode::LoadReport);
-    QCOMPARE(prompts->statusText,
-             QString::fromUtf8("Temperature Monitors 1\u00BBUsage: Bad value. \n"
-                               "Temperature Monitors 1\u00BB" "Device Address: Value out of range (0, 255). "
-                               "Value length longer than 2. \n"));
+    // The editor's words first, then the compiler's; then what only the compiler refuses.
+    QVERIFY2(prompts->statusText.startsWith(
+                 QString::fromUtf8("Temperature Monitors 1\u00BBUsage: Bad value. Compiler: Invalid Syntax! \n"
+                                   "Temperature Monitors 1\u00BB" "Device Address: Value out of range (0, 255). "
+                                   "Value length longer than 2. Compiler: Out of Range! \n"
+                                   "Temperature Monitors 1\u00BBRelative Readings: Compiler: Input Missing! \n")),
+             qPrintable(prompts->statusText));
     QCOMPARE(combo(1001)->currentText(), QStringLiteral("Bad Data (Foo)"));
     // Loaded whole, though longer than the field takes when typed.
     QCOMPARE(static_cast<CParamEditItem*>(item(1003))->text(), QStringLiteral("0x1FF"));
@@ -466,6 +470,47 @@ class MainWindowTest : public QObject {
     prompts->answers = {EditorPrompts::Answer::No};
     QVERIFY(dialog->close());
     QVERIFY(!dialog->isVisible());
+  }
+
+  // Text typed into a row without Enter counts as an edit for Close, Quit, New and Load.
+  void typedTextIsNotLostOnCloseNewOrLoad() {
+    const QString file = path("board.ini");
+    WriteAll(file, "[TemperatureMonitor1]\nEnabled=TRUE\n");
+    const struct {
+      const char* name;
+      int command;  // 0: close the window
+    } cases[] = {{"close", 0}, {"quit", cmd::kOk}, {"new", cmd::kNew}, {"load", cmd::kLoadIni}};
+    for (const auto& c : cases) {
+      dialog = std::make_unique<CMainConfigDialog>(prompts.get());
+      dialog->openFile(file, FormFactor::Custom);
+      dialog->show();
+      QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+      prompts->log.clear();
+      auto* row = static_cast<CParamEditItem*>(item(1006));  // RelativeConversionFactor
+      dialog->tree()->setFocusedItem(row);
+      row->activate();
+      QTest::keyClicks(row->lineEdit(), QStringLiteral("2.5"));
+      prompts->answers = {EditorPrompts::Answer::Cancel};
+      if (c.command == 0)
+        QVERIFY2(!dialog->close(), c.name);
+      else
+        dialog->onCommand(c.command);
+      QVERIFY2(!row->isEditing(), c.name);
+      QCOMPARE(value(1006), QStringLiteral("2.5"));
+      QCOMPARE(dialog->windowTitle(), QStringLiteral("Zefr Configuration Utility - board.ini*"));
+      if (c.command == 0 || c.command == cmd::kOk)
+        QCOMPARE(prompts->log.value(0), QStringLiteral("ask:Warning:Current configuration has not been saved. "
+                                                       "Save before quitting?"));
+      QVERIFY2(dialog->isVisible(), c.name);
+    }
+    // Yes saves what was typed (over the selected old text).
+    auto* row = static_cast<CParamEditItem*>(item(1006));
+    row->activate();
+    QTest::keyClicks(row->lineEdit(), QStringLiteral("7"));
+    prompts->answers = {EditorPrompts::Answer::Yes};
+    prompts->statusAnswer = 1;
+    QVERIFY(dialog->close());
+    QVERIFY(ReadAll(file).contains("RelativeConversionFactor=7"));
   }
 
   void keysNeverCloseAndShortcutsWorkInsideAnEditor() {
@@ -621,6 +666,21 @@ class MainWindowTest : public QObject {
     QVERIFY(prompts->log.isEmpty());  // no save dialog
   }
 
+  // What only the compiler refuses does not stop Generate: the compiler runs and
+  // refuses, and its finding by tree name stands above its output.
+  void compilerFindingsGoAheadOfGenerate() {
+    newWith(FormFactor::ATX);
+    type(1007, "-0.5123");
+    prompts->savePaths.push_back(path("x.bin"));
+    dialog->onCommand(cmd::kGeneratePayload);
+    QCOMPARE(prompts->statusModes.back(), CStatusDialog::Mode::Summary);
+    QVERIFY2(prompts->statusText.startsWith(QString::fromUtf8(
+                 "Temperature Monitors 1\u00BB" "Accuracy Correction Slope: Compiler: Out of Range! \r\n")),
+             qPrintable(prompts->statusText));
+    QVERIFY(prompts->statusText.contains(QStringLiteral("Parameter \"AccuracyCorrectionSlope\" - Out of Range!")));
+    QVERIFY(!QFile::exists(path("x.bin")));
+  }
+
   // The window's destruction removes the temporary files and the work directory.
   void destructionCleansUp() {
     zefr::WorkDirectory& work = dialog->payloadCommands().workDirectory();
@@ -675,6 +735,16 @@ class MainWindowTest : public QObject {
     item(1100)->setExpanded(true);
     dialog->tree()->moveFocusTo(item(1103));
     shoot("main_errors.png");
+
+    // A value only the compiler refuses: red, its words in the description pane.
+    newWith(FormFactor::ATX);
+    item(100)->setExpanded(true);
+    item(1000)->setExpanded(true);
+    type(1007, "-0.5123");
+    dialog->tree()->moveFocusTo(item(1007));
+    QCOMPARE(item(1007)->messageText(), QStringLiteral("Compiler: Out of Range! "));
+    QCOMPARE(item(1007)->labelBackColor(), QColor(0xEE, 0x44, 0x44));
+    shoot("main_compiler_finding.png");
   }
 };
 
