@@ -73,36 +73,31 @@ void ParamInputTest::typing() {
 
 void ParamInputTest::typedIntoSelection() {
   // A digit over a selected digit replaces it. A sign counts against the text that
-  // stays: over the whole value it passes, before a kept sign it is refused.
-  EditState st{QStringLiteral("-42"), 1, 3};
-  QVERIFY(paraminput::applyTypedChar(kInputInteger, -1, st, u'7'));
-  QCOMPARE(st.text, QStringLiteral("-7"));
-  st = EditState{QStringLiteral("-42"), 0, 3};
-  QVERIFY(paraminput::applyTypedChar(kInputInteger, -1, st, u'+'));
-  QCOMPARE(st.text, QStringLiteral("+"));
-  st = EditState{QStringLiteral("-42"), 0, 1};
-  QVERIFY(paraminput::applyTypedChar(kInputReal, -1, st, u'-'));
-  QCOMPARE(st.text, QStringLiteral("-42"));
-  st = EditState{QStringLiteral("2.5"), 0, 3};
-  QVERIFY(paraminput::applyTypedChar(kInputReal, -1, st, u'.'));
-  QCOMPARE(st.text, QStringLiteral("0."));
-  st = EditState{QStringLiteral("2.5"), 0, 1};
-  QVERIFY(!paraminput::applyTypedChar(kInputReal, -1, st, u'.'));
-  st = EditState{QStringLiteral("-42"), 0, 0};
-  QVERIFY(!paraminput::applyTypedChar(kInputInteger, -1, st, u'+'));
-  QCOMPARE(st.text, QStringLiteral("-42"));
-  // Hex: the prefix is added before the key counts, shifting the caret.
-  st = EditState{QStringLiteral("5"), 1, 1};
-  QVERIFY(paraminput::applyTypedChar(kInputHex, -1, st, u'b'));
-  QCOMPARE(st.text, QStringLiteral("0x5B"));
-  QCOMPARE(st.selStart, 4);
-  // Hex with everything selected: the digits go, the prefix stays.
-  st = EditState{QStringLiteral("0x20"), 0, 4};
-  QVERIFY(paraminput::applyTypedChar(kInputHex, -1, st, u'a'));
-  QCOMPARE(st.text, QStringLiteral("0xA"));
-  st = EditState{QStringLiteral("0x20"), 0, 4};
-  QVERIFY(paraminput::applyTypedChar(kInputHex, -1, st, u'\b'));
-  QCOMPARE(st.text, QStringLiteral("0x"));
+  // stays: over the whole value it passes, before a kept sign it is refused. Hex:
+  // the prefix is added before the key counts; with everything selected the
+  // digits go and the prefix stays.
+  const struct {
+    int type;
+    const char* text;
+    int start, end;
+    char16_t key;
+    bool accepted;
+    const char* after;
+  } cases[] = {
+      {kInputInteger, "-42", 1, 3, u'7', true, "-7"},   {kInputInteger, "-42", 0, 3, u'+', true, "+"},
+      {kInputReal, "-42", 0, 1, u'-', true, "-42"},     {kInputReal, "2.5", 0, 3, u'.', true, "0."},
+      {kInputReal, "2.5", 0, 1, u'.', false, "2.5"},    {kInputInteger, "-42", 0, 0, u'+', false, "-42"},
+      {kInputHex, "5", 1, 1, u'b', true, "0x5B"},       {kInputHex, "0x20", 0, 4, u'a', true, "0xA"},
+      {kInputHex, "0x20", 0, 4, u'\b', true, "0x"},
+  };
+  for (const auto& c : cases) {
+    EditState st{QString::fromLatin1(c.text), c.start, c.end};
+    QCOMPARE(paraminput::applyTypedChar(c.type, -1, st, c.key), c.accepted);
+    QCOMPARE(st.text, QString::fromLatin1(c.after));
+  }
+  EditState hex{QStringLiteral("5"), 1, 1};
+  paraminput::applyTypedChar(kInputHex, -1, hex, u'b');
+  QCOMPARE(hex.selStart, 4);  // the caret moves past the added prefix
 }
 
 void ParamInputTest::lengthLimit() {
