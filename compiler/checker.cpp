@@ -171,14 +171,7 @@ class Checker {
     }
     const format::Bounds b = format::RowBounds(table, i, e.values).value_or(format::Bounds{row.min, row.max, row.noneAllowed});
     std::int32_t v = 0;
-    format::Verdict verdict = format::Verdict::kOk;
-    switch (row.reading) {
-      case format::Reading::kInteger: verdict = format::ReadIntegerText(text, b.min, b.max, b.noneAllowed, v); break;
-      case format::Reading::kDecimal: verdict = format::ReadDecimalText(text, b.min, b.max, row.decimals, v); break;
-      case format::Reading::kBoolean: verdict = format::ReadBooleanText(text, v); break;
-      case format::Reading::kMinOff: verdict = format::ReadMinOffText(text, v); break;
-      case format::Reading::kList: verdict = format::ReadListText(text, row.list, v); break;
-    }
+    const format::Verdict verdict = format::ReadRowValue(row, b, text, v);
     if (verdict != format::Verdict::kOk) {
       Error(e, row, format::VerdictText(verdict), RuleOf(verdict), spot);
       return;

@@ -136,4 +136,15 @@ std::optional<Bounds> RowBounds(const KindTable& table, int field, RecordValues 
   return std::nullopt;
 }
 
+Verdict ReadRowValue(const FieldRow& row, const Bounds& bounds, const std::string& text, std::int32_t& out) {
+  switch (row.reading) {
+    case Reading::kInteger: return ReadIntegerText(text, bounds.min, bounds.max, bounds.noneAllowed, out);
+    case Reading::kDecimal: return ReadDecimalText(text, bounds.min, bounds.max, row.decimals, out);
+    case Reading::kBoolean: return ReadBooleanText(text, out);
+    case Reading::kMinOff: return ReadMinOffText(text, out);
+    case Reading::kList: return ReadListText(text, row.list, out);
+  }
+  return Verdict::kInvalidValue;
+}
+
 }  // namespace zefr::format

@@ -6,8 +6,10 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 
 #include "field_table.h"
+#include "value_text.h"
 
 namespace zefr::format {
 
@@ -58,6 +60,9 @@ bool WeighsDisabledResponse(bool controllerEnabled, std::int32_t weighting);
 
 // What the value stores: NONE its own code, anything else value + bias.
 std::uint32_t StoredValue(const FieldRow& row, std::int32_t value);
+
+// The row's value read from its text as the compiler reads it, within bounds.
+Verdict ReadRowValue(const FieldRow& row, const Bounds& bounds, const std::string& text, std::int32_t& out);
 
 // Whether the row is read: a gate row that holds NONE (or a device address of
 // 0xFF) shuts it. nullopt when the gate's value is unknown.

@@ -220,15 +220,8 @@ class WarningFinder {
       std::string text;
       if (!file_.Lookup(section, row.key, text, kValueCapacity) || text.empty()) continue;
       std::int32_t v = 0;
-      format::Verdict verdict = format::Verdict::kInvalidValue;
-      switch (row.reading) {
-        case format::Reading::kInteger: verdict = format::ReadIntegerText(text, row.min, row.max, row.noneAllowed, v); break;
-        case format::Reading::kDecimal: verdict = format::ReadDecimalText(text, row.min, row.max, row.decimals, v); break;
-        case format::Reading::kBoolean: verdict = format::ReadBooleanText(text, v); break;
-        case format::Reading::kMinOff: verdict = format::ReadMinOffText(text, v); break;
-        case format::Reading::kList: verdict = format::ReadListText(text, row.list, v); break;
-      }
-      if (verdict == format::Verdict::kOk) values[i] = v;
+      if (format::ReadRowValue(row, format::Bounds{row.min, row.max, row.noneAllowed}, text, v) == format::Verdict::kOk)
+        values[i] = v;
     }
     return values;
   }
