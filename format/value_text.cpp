@@ -175,4 +175,16 @@ Verdict ReadListText(const std::string& value, std::span<const std::int32_t> lis
   return Verdict::kInvalidValue;
 }
 
+std::string ExactDecimalText(std::int32_t scaled, int decimals) {
+  const std::int64_t magnitude = scaled < 0 ? -static_cast<std::int64_t>(scaled) : scaled;
+  std::int64_t unit = 1;
+  for (int i = 0; i < decimals; ++i) unit *= 10;
+  std::string fraction = std::to_string(magnitude % unit);
+  fraction.insert(0, static_cast<std::size_t>(decimals) - fraction.size(), '0');
+  std::string text = scaled < 0 ? "-" : "";
+  text += std::to_string(magnitude / unit);
+  if (decimals > 0) text.append(".").append(fraction);
+  return text;
+}
+
 }  // namespace zefr::format

@@ -23,6 +23,10 @@ double ScaledDecimal(double value, int decimals);
 
 bool EqualsNoCase(std::string_view a, std::string_view b);
 
+// The exact text of scaled / 10^decimals ("-0.40" for -40, 2): a stored
+// fixed-point value as the compiler keeps it.
+std::string ExactDecimalText(std::int32_t scaled, int decimals);
+
 // What reading a value gave: kOk, or the reason the compiler refuses it.
 enum class Verdict : std::uint8_t { kOk, kInvalidSyntax, kOutOfRange, kNotTrueOrFalse, kNotMinOrOff, kInvalidValue };
 

@@ -6,10 +6,12 @@
 #include <cstdint>
 #include <string>
 
+#include "value_text.h"
+
 namespace zefrdump {
 
 // The exact text of scaled / 10^decimals ("-0.40" for -40, 2), for showing.
-std::string ExactDecimalText(int32_t scaled, int decimals);
+using zefr::format::ExactDecimalText;
 
 // The exact text of scaled / 10^decimals with `decimals` digits after the
 // point ("-0.40" for -40, 2), or that text with a 5 appended when the exact

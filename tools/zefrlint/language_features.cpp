@@ -82,15 +82,6 @@ struct Parsed {
   }
 };
 
-std::string Scaled(std::int32_t value, int decimals) {
-  if (decimals == 0) return std::to_string(value);
-  std::string digits = std::to_string(value < 0 ? -static_cast<std::int64_t>(value) : value);
-  const std::size_t places = static_cast<std::size_t>(decimals);
-  if (digits.size() <= places) digits.insert(0, places + 1 - digits.size(), '0');
-  digits.insert(digits.size() - places, ".");
-  return (value < 0 ? "-" : "") + digits;
-}
-
 std::string Number(float v) {
   char text[32];
   std::snprintf(text, sizeof text, "%.15g", static_cast<double>(v));
@@ -108,7 +99,7 @@ std::string CompilerTakes(const format::FieldRow& row) {
       takes = "one of " + takes;
       break;
     case format::Reading::kDecimal:
-      takes = Scaled(row.min, row.decimals) + " to " + Scaled(row.max, row.decimals) + ", " +
+      takes = format::ExactDecimalText(row.min, row.decimals) + " to " + format::ExactDecimalText(row.max, row.decimals) + ", " +
               std::to_string(row.decimals) + " decimals kept";
       break;
     case format::Reading::kInteger: takes = std::to_string(row.min) + " to " + std::to_string(row.max); break;

@@ -36,17 +36,6 @@ Diagnostic Warning(const char* rule, std::string section, std::string key, std::
   return d;
 }
 
-// The value of stored hundredths (or thousandths) as the compiler keeps it.
-std::string StoredDecimal(std::int32_t stored, int decimals) {
-  const bool negative = stored < 0;
-  std::string digits = std::to_string(negative ? -static_cast<std::int64_t>(stored) : stored);
-  const std::size_t places = static_cast<std::size_t>(decimals);
-  if (places == 0) return (negative ? "-" : "") + digits;
-  if (digits.size() <= places) digits.insert(0, places + 1 - digits.size(), '0');
-  digits.insert(digits.size() - places, ".");
-  return (negative ? "-" : "") + digits;
-}
-
 // The editor's schema, built once and kept to the end of the process.
 const ParameterSchema& Schema() {
   static const ParameterSchema* schema = new ParameterSchema;
@@ -240,7 +229,7 @@ class WarningFinder {
     at.column = k.valueSpot.column;
     at.endColumn = k.valueSpot.endColumn;
     found_.push_back(Warning("truncated-decimal", section, k.name.text,
-                             k.value + " is stored as " + StoredDecimal(stored, row.decimals) + " (" +
+                             k.value + " is stored as " + format::ExactDecimalText(stored, row.decimals) + " (" +
                                  std::to_string(row.decimals) + " decimals kept, the rest cut off)",
                              at));
   }
