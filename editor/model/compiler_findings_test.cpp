@@ -57,6 +57,20 @@ TEST_F(Document, WrittenDefaultsPassTheCompiler) {
   }
 }
 
+// An instance whose Enabled is neither TRUE nor FALSE is off in the tree but on
+// for the compiler, so what the compiler refuses in it is reported too.
+TEST_F(Document, FindingsInAnInstanceTheTreeHoldsOffAreReported) {
+  std::string text = ReadFile(Default("ZefrCfgATX.ini"));
+  const std::size_t section = text.find("[VoltageMonitor1]");
+  text.replace(text.find("Enabled=TRUE", section), 12, "Enabled=Maybe");
+  text.replace(text.find("VoltageNominal=12.000", section), 21, "VoltageNominal=abc");
+  ASSERT_TRUE(doc.LoadText(text).hadData);
+  const std::string& report = doc.Checks().CollectErrorReport();
+  EXPECT_NE(report.find("Compiler: Not TRUE or FALSE! "), std::string::npos) << report;
+  EXPECT_NE(report.find("Voltage Monitors 1\xC2\xBB" "Nominal Voltage: Bad value. Compiler: Invalid Syntax! "), std::string::npos)
+      << report;
+}
+
 // Findings go to the row of their section and key; sections the tree does
 // not know have no row.
 TEST(CompilerFindings, GoToTheRowOfTheirKey) {

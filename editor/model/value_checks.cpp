@@ -260,7 +260,9 @@ const std::string& ValueChecks::CollectErrorReport() {
     }
     const ParameterDescriptor* parent = Desc(d->parent);
     if (parent == nullptr || !parent->Has(attr::kInstanceSwitch)) continue;
-    if (!EqualsNoCase(values_.ValueOf(d->parent), "TRUE")) continue;
+    // An instance the tree holds off (its Enabled neither TRUE nor FALSE) is
+    // still on for the compiler: what it refuses there is reported.
+    if (!EqualsNoCase(values_.ValueOf(d->parent), "TRUE") && findings_.count(id) == 0) continue;
     CheckParameter(id);
     describe(id);
   }
