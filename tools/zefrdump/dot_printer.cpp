@@ -1,14 +1,12 @@
 #include "dot_printer.h"
 
 #include "decimal_text.h"
+#include "field_codec.h"
+#include "field_table.h"
 #include "usage_names.h"
 
 namespace zefrdump {
 namespace {
-
-std::string Id(const char* family, size_t index) {
-  return std::string(family) + std::to_string(index + 1);
-}
 
 std::string Quoted(const std::string& text) {
   std::string out = "\"";
@@ -46,53 +44,74 @@ class Graph {
   std::string out_;
 };
 
-template <typename Entities>
-void Nodes(Graph& g, const char* family, const char* cluster, const char* label,
-           const Entities& entities, UsageFamily usage) {
+namespace F = zefr::format;
+namespace L = zefr::payload;
+
+// A kind's entities, as the graph reads them from the image.
+class Entities {
+ public:
+  Entities(const DecodedPayload& p, const F::KindTable& table) : p_(p), table_(table) {}
+
+  bool Enabled(size_t index) const { return p_.image.IsEnabled(table_.layout, int(index + 1)); }
+  // What the field stores: references as index, NONE as kNoReference.
+  uint32_t Raw(size_t index, int field) const {
+    return F::LoadRaw(p_.image, L::RecordOffset(table_.layout, int(index + 1)), table_.fields[size_t(field)]);
+  }
+  size_t size() const { return size_t(table_.layout.count); }
+  std::string Id(size_t index) const { return table_.layout.section + std::to_string(index + 1); }
+
+ private:
+  const DecodedPayload& p_;
+  const F::KindTable& table_;
+};
+
+void Nodes(Graph& g, const char* cluster, const char* label, const Entities& entities, UsageFamily usage) {
   g.BeginCluster(cluster, label);
   for (size_t i = 0; i < entities.size(); ++i)
-    if (entities[i].enabled) g.Node(Id(family, i), usage, entities[i].usage);
+    if (entities.Enabled(i)) g.Node(entities.Id(i), usage, entities.Raw(i, 1));
   g.EndCluster();
 }
 
 }  // namespace
 
 std::string PrintGraph(const DecodedPayload& p) {
+  const Entities temperatureMonitors(p, F::kTemperatureMonitorTable), fanMonitors(p, F::kFanMonitorTable),
+      voltageMonitors(p, F::kVoltageMonitorTable), responses(p, F::kTemperatureResponseTable),
+      controllers(p, F::kFanControllerTable);
   Graph g;
-  Nodes(g, "TemperatureMonitor", "temperature_monitors", "Temperature Monitors",
-        p.temperatureMonitors, UsageFamily::Temperature);
-  Nodes(g, "TemperatureResponse", "temperature_responses", "Temperature Responses",
-        p.temperatureResponses, UsageFamily::Temperature);
-  Nodes(g, "FanController", "fan_controllers", "Fan Controllers", p.fanControllers,
-        UsageFamily::Fan);
-  Nodes(g, "FanMonitor", "fan_monitors", "Fan Monitors", p.fanMonitors, UsageFamily::Fan);
-  Nodes(g, "VoltageMonitor", "voltage_monitors", "Voltage Monitors", p.voltageMonitors,
-        UsageFamily::Voltage);
+  Nodes(g, "temperature_monitors", "Temperature Monitors", temperatureMonitors, UsageFamily::Temperature);
+  Nodes(g, "temperature_responses", "Temperature Responses", responses, UsageFamily::Temperature);
+  Nodes(g, "fan_controllers", "Fan Controllers", controllers, UsageFamily::Fan);
+  Nodes(g, "fan_monitors", "Fan Monitors", fanMonitors, UsageFamily::Fan);
+  Nodes(g, "voltage_monitors", "Voltage Monitors", voltageMonitors, UsageFamily::Voltage);
 
-  for (size_t i = 0; i < p.temperatureResponses.size(); ++i) {
-    const TemperatureResponse& t = p.temperatureResponses[i];
-    if (!t.enabled) continue;
-    std::string response = Id("TemperatureResponse", i);
-    if (p.temperatureMonitors[t.temperatureMonitor].enabled)
-      g.Edge(Id("TemperatureMonitor", t.temperatureMonitor), response, "primary");
-    if (t.ambientMonitor == kNoEntity) continue;
-    if (p.temperatureMonitors[t.ambientMonitor].enabled)
-      g.Edge(Id("TemperatureMonitor", t.ambientMonitor), response, "ambient", "dashed");
-    if (p.fanControllers[t.primaryFanController].enabled)
-      g.Edge(response, Id("FanController", t.primaryFanController), "primary controller",
-             "dotted");
+  namespace tr = F::temperature_response_field;
+  for (size_t i = 0; i < responses.size(); ++i) {
+    if (!responses.Enabled(i)) continue;
+    const std::string response = responses.Id(i);
+    const uint32_t primary = responses.Raw(i, tr::kTemperatureMonitor);
+    if (temperatureMonitors.Enabled(primary)) g.Edge(temperatureMonitors.Id(primary), response, "primary");
+    const uint32_t ambient = responses.Raw(i, tr::kAmbientTemperatureMonitor);
+    if (ambient == L::kNoReference) continue;
+    if (temperatureMonitors.Enabled(ambient))
+      g.Edge(temperatureMonitors.Id(ambient), response, "ambient", "dashed");
+    const uint32_t controller = responses.Raw(i, tr::kPrimaryFanController);
+    if (controllers.Enabled(controller))
+      g.Edge(response, controllers.Id(controller), "primary controller", "dotted");
   }
-  for (size_t j = 0; j < p.fanControllers.size(); ++j) {
-    const FanController& f = p.fanControllers[j];
-    if (!f.enabled) continue;
-    std::string controller = Id("FanController", j);
-    for (size_t m = 0; m < f.weightings.size(); ++m)
-      if (f.weightings[m] != 0 && p.temperatureResponses[m].enabled)
-        g.Edge(Id("TemperatureResponse", m), controller, ExactDecimalText(f.weightings[m], 2) + "%");
-    for (size_t k = 0; k < f.slots.size(); ++k) {
-      uint8_t monitor = f.slots[k].monitor;
-      if (monitor != kNoEntity && p.fanMonitors[monitor].enabled)
-        g.Edge(controller, Id("FanMonitor", monitor), "fan " + std::to_string(k + 1));
+  namespace fc = F::fan_controller_field;
+  for (size_t j = 0; j < controllers.size(); ++j) {
+    if (!controllers.Enabled(j)) continue;
+    const std::string controller = controllers.Id(j);
+    for (size_t m = 0; m < responses.size(); ++m) {
+      const int32_t weighting = int32_t(controllers.Raw(j, fc::WeightingField(int(m + 1))));
+      if (weighting != 0 && responses.Enabled(m))
+        g.Edge(responses.Id(m), controller, ExactDecimalText(weighting, 2) + "%");
+    }
+    for (int k = 1; k <= L::fan_controller::kFanSlotCount; ++k) {
+      const uint32_t monitor = controllers.Raw(j, fc::SlotField(k, fc::kSlotMonitor));
+      if (monitor != L::kNoReference && fanMonitors.Enabled(monitor))
+        g.Edge(controller, fanMonitors.Id(monitor), "fan " + std::to_string(k));
     }
   }
   return g.Finish();

@@ -15,6 +15,7 @@
 #include "console.h"
 #include "decimal_text.h"
 #include "decoded_payload.h"
+#include "field_codec.h"
 #include "ini_printer.h"
 #include "ini_reader.h"
 #include "parse_driver.h"
@@ -157,16 +158,24 @@ TEST(RoundTrip, AlteredPayloadsComeBackOrAreWarnedAbout) {
     std::vector<Finding> findings;
     std::string err;
     ASSERT_TRUE(DecodePayload(bases[0].bytes, &p, &findings, &err)) << err;
-    TemperatureResponse& t = p.temperatureResponses[1];
-    t.ambientMonitor = 2;
-    t.primaryFanController = 1;
-    t.ambientDutyCycleMin = 1000;
-    t.ambientTempMin = 2500;
-    t.ambientTempRange = 1000;
-    t.ambientDutyCycleReduction = -150;
-    TemperatureMonitor& m = p.temperatureMonitors[5];
-    m.deviceAddress = m.getReadingCommand = kNoDevice;
-    m.timeoutNonRecoverable = 0;
+    namespace F = zefr::format;
+    // Stored raw, as the compiler stores it: number - 1, NONE as its code.
+    const auto store = [&](const F::KindTable& t, int number, int field, uint32_t stored) {
+      F::StoreRaw(p.image, zefr::payload::RecordOffset(t.layout, number), t.fields[size_t(field)], stored);
+    };
+    namespace tr = F::temperature_response_field;
+    const F::KindTable& r = F::kTemperatureResponseTable;
+    store(r, 2, tr::kAmbientTemperatureMonitor, 2);
+    store(r, 2, tr::kPrimaryFanController, 1);
+    store(r, 2, tr::kAmbientDutyCycleMin, 1000);
+    store(r, 2, tr::kAmbientTempMin, 2500);
+    store(r, 2, tr::kAmbientTempRange, 1000);
+    store(r, 2, tr::kAmbientDutyCycleReduction, uint32_t(-150));
+    namespace tm = F::temperature_monitor_field;
+    const F::KindTable& m = F::kTemperatureMonitorTable;
+    store(m, 6, tm::kDeviceAddress, 0xFF);
+    store(m, 6, tm::kGetReadingCommand, 0xFF);
+    store(m, 6, tm::kTimeoutNonRecoverable, 0);
     bases.push_back(Compile(PrintIni(p, "x.bin")));
   }
   for (const Compiled& base : bases) {
