@@ -70,6 +70,19 @@ void paramBeep() {
 }
 
 // ---------------------------------------------------------------------------
+// Either row
+
+QWidget* CParamWidgetItem::idleEditor() const { return tree() && !m_hasFocus ? editor() : nullptr; }
+
+void CParamWidgetItem::repositionOnly() {
+  if (QWidget* w = editor()) w->setGeometry(valueRect());
+}
+
+void CParamWidgetItem::endEditing() { hideEditor(editor()); }
+
+void CParamWidgetItem::deselected() { hideEditor(editor()); }
+
+// ---------------------------------------------------------------------------
 // Drop-down list
 
 class ParamComboBox : public QComboBox {
@@ -114,7 +127,7 @@ class ParamComboBox : public QComboBox {
   CParamComboItem* m_row;
 };
 
-CParamComboItem::CParamComboItem() : CParamItem(EditorKind::Combo) {}
+CParamComboItem::CParamComboItem() : CParamWidgetItem(EditorKind::Combo) {}
 
 CParamComboItem::~CParamComboItem() { delete m_combo; }
 
@@ -150,8 +163,9 @@ QString CParamComboItem::currentText() const { return m_combo ? m_combo->current
 QWidget* CParamComboItem::editor() const { return m_combo; }
 
 void CParamComboItem::drawValue(QPainter& p, const QRect& r) {
-  if (!m_combo || !tree() || m_hasFocus) return;
-  m_combo->setGeometry(r);
+  QWidget* w = idleEditor();
+  if (!w) return;
+  w->setGeometry(r);
   drawValueText(p, r, m_combo->currentText(), this, false);
 }
 
@@ -169,19 +183,11 @@ void CParamComboItem::reposition() {
   if (!m_combo->hasFocus() && !m_combo->view()->isVisible()) m_combo->hide();
 }
 
-void CParamComboItem::repositionOnly() {
-  if (m_combo) m_combo->setGeometry(valueRect());
-}
-
-void CParamComboItem::endEditing() { hideEditor(m_combo); }
-
 void CParamComboItem::destroyEditor() {
   delete m_combo;
   m_combo = nullptr;
   m_hasFocus = false;
 }
-
-void CParamComboItem::deselected() { hideEditor(m_combo); }
 
 // ---------------------------------------------------------------------------
 // Single-line text box
@@ -419,7 +425,7 @@ class ParamTextEdit : public QPlainTextEdit {
 // ---------------------------------------------------------------------------
 // Text row
 
-CParamEditItem::CParamEditItem() : CParamItem(EditorKind::Edit) {}
+CParamEditItem::CParamEditItem() : CParamWidgetItem(EditorKind::Edit) {}
 
 CParamEditItem::~CParamEditItem() {
   delete m_line;
@@ -486,8 +492,8 @@ void CParamEditItem::restoreValue() {
 }
 
 void CParamEditItem::drawValue(QPainter& p, const QRect& r) {
-  QWidget* w = editor();
-  if (!w || !tree() || m_hasFocus) return;
+  QWidget* w = idleEditor();
+  if (!w) return;
   w->setGeometry(r);
   QString shown = text();
   if (m_flags & kInputPassword) shown = QString(shown.size(), u'*');
@@ -520,12 +526,6 @@ void CParamEditItem::reposition() {
   if (!w->hasFocus()) w->hide();
 }
 
-void CParamEditItem::repositionOnly() {
-  if (QWidget* w = editor()) w->setGeometry(valueRect());
-}
-
-void CParamEditItem::endEditing() { hideEditor(editor()); }
-
 void CParamEditItem::destroyEditor() {
   delete m_line;
   delete m_multi;
@@ -533,5 +533,3 @@ void CParamEditItem::destroyEditor() {
   m_multi = nullptr;
   m_hasFocus = false;
 }
-
-void CParamEditItem::deselected() { hideEditor(editor()); }

@@ -22,7 +22,27 @@ enum : uint32_t {
 int paramBeepCount();
 void paramBeep();
 
-class CParamComboItem : public CParamItem {
+// What the two rows share: an editor widget of their own, shown over the value
+// while the row is edited and drawn as plain text while it is not.
+class CParamWidgetItem : public CParamItem {
+ public:
+  using CParamItem::CParamItem;
+
+  bool hasEditorFocus() const { return m_hasFocus; }
+
+  void repositionOnly() override;
+  void endEditing() override;
+  void deselected() override;
+
+ protected:
+  // The editor to draw the idle value under, or nullptr while the editor
+  // shows the value itself (it has focus) or there is nothing to draw.
+  QWidget* idleEditor() const;
+
+  bool m_hasFocus = false;
+};
+
+class CParamComboItem : public CParamWidgetItem {
  public:
   CParamComboItem();
   ~CParamComboItem() override;
@@ -33,25 +53,20 @@ class CParamComboItem : public CParamItem {
   // Adds an entry, in sorted position when the list was made sorted; returns its index.
   int addOption(const QString& text, const QVariant& data = QVariant());
   QString currentText() const;
-  bool hasEditorFocus() const { return m_hasFocus; }
 
   QWidget* editor() const override;
   void drawValue(QPainter& p, const QRect& r) override;
   void activateEditor() override;
   void reposition() override;
-  void repositionOnly() override;
-  void endEditing() override;
   void destroyEditor() override;
-  void deselected() override;
 
  private:
   friend class ParamComboBox;
   QComboBox* m_combo = nullptr;
   bool m_sorted = false;
-  bool m_hasFocus = false;
 };
 
-class CParamEditItem : public CParamItem {
+class CParamEditItem : public CParamWidgetItem {
  public:
   CParamEditItem();
   ~CParamEditItem() override;
@@ -69,17 +84,13 @@ class CParamEditItem : public CParamItem {
   bool readHex(unsigned long& v) const { return paraminput::readHex(m_flags, text(), v); }
   QLineEdit* lineEdit() const { return m_line; }
   QPlainTextEdit* textEdit() const { return m_multi; }
-  bool hasEditorFocus() const { return m_hasFocus; }
 
   QWidget* editor() const override;
   void drawValue(QPainter& p, const QRect& r) override;
   void activateEditor() override;
   void reposition() override;
-  void repositionOnly() override;
-  void endEditing() override;
   void restoreValue() override;
   void destroyEditor() override;
-  void deselected() override;
 
  private:
   friend class ParamLineEdit;
@@ -91,5 +102,4 @@ class CParamEditItem : public CParamItem {
   int m_maxLength = -1;
   QLineEdit* m_line = nullptr;
   QPlainTextEdit* m_multi = nullptr;
-  bool m_hasFocus = false;
 };
