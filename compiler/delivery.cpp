@@ -9,6 +9,7 @@
 #include "delivery.h"
 #include "delivery_messages.h"
 #include "field_table.h"
+#include "firmware_codes.h"
 #include "loader.h"
 #include "win_error.h"
 
@@ -19,8 +20,6 @@ namespace delivery {
 namespace {
 
 constexpr std::uint32_t kPayloadCommandSize = ZEFR_REQUEST_HEADER_SIZE + payload::kImageSize;
-constexpr std::uint8_t kPayloadCommand = 3;
-constexpr std::uint8_t kFailureQuery = 0;
 constexpr std::uint16_t kFailureReplySize = 6;
 
 const char* const kCompletionTexts[] = {
@@ -151,7 +150,7 @@ bool DeliverPayload(const PayloadImage& image, Console& out) {
     Report(out, kLibraryFailure, Subject::kAllocate);
     return false;
   }
-  request[0] = kPayloadCommand;
+  request[0] = firmware::kPayloadCommand;
   request[1] = static_cast<std::uint8_t>(payload::kImageSize);
   request[2] = static_cast<std::uint8_t>(payload::kImageSize >> 8);
   request[3] = 1;
@@ -163,12 +162,12 @@ bool DeliverPayload(const PayloadImage& image, Console& out) {
   std::uint8_t code = 0;
   if (!binding.Call(request, kPayloadCommandSize, &code, 1)) {
     Report(out, kSystemFailure, Subject::kCommunicate);
-  } else if (code == 0) {
+  } else if (code == firmware::kAccepted) {
     out.Line("Payload Accepted.\n");
     accepted = true;
   } else {
     Report(out, code, Subject::kCommunicate);
-    const std::uint8_t query[ZEFR_REQUEST_HEADER_SIZE] = {kFailureQuery, 0, 0, kFailureReplySize, 0};
+    const std::uint8_t query[ZEFR_REQUEST_HEADER_SIZE] = {firmware::kFailureQuery, 0, 0, kFailureReplySize, 0};
     // Zeroed, so a short answer reads as "no information" rather than stale bytes.
     std::uint8_t reply[kFailureReplySize] = {};
     if (!binding.Call(query, sizeof query, reply, sizeof reply)) {

@@ -5,7 +5,11 @@
 #include <cstring>
 #include <string_view>
 
+#include "firmware_codes.h"
+
 namespace zefrsim {
+
+namespace firmware = zefr::firmware;
 
 namespace {
 
@@ -51,18 +55,18 @@ std::uint8_t CheckPayload(const std::uint8_t* data, std::size_t length, std::uin
   if (length < 8 || std::memcmp(data, "RFEZ", 4) != 0 || data[4] != 1 || Get16(data + 6) != kPayloadSize ||
       length != kPayloadSize) {
     failingEntity = headerWord;
-    return kCodeIncompatibleFormat;
+    return firmware::kIncompatibleFormat;
   }
   for (const KindSlots& k : kKinds) {
     for (int i = 0; i < k.count; ++i) {
       const std::uint16_t h = Get16(data + k.offset + static_cast<std::size_t>(i) * k.length);
       if ((h & 7) != k.kind || ((h >> 3) & 31) != i || (h >> 9) != k.length) {
         failingEntity = EntityWord(k.kind, i, 0);
-        return kCodeInvalidParameter;
+        return firmware::kInvalidParameter;
       }
     }
   }
-  return kCodeAccepted;
+  return firmware::kAccepted;
 }
 
 bool Settings::Apply(const std::string& setting, std::string* err) {
@@ -165,7 +169,7 @@ std::uint8_t Firmware::Payload(const std::uint8_t* data, std::size_t length, std
   } else {
     code = CheckPayload(data, length, word);
   }
-  if (code != kCodeAccepted) {
+  if (code != firmware::kAccepted) {
     lastRefusal_ = word;
     ++stats_.refused;
     note += Format(", failing entity 0x%04X", word);
@@ -198,13 +202,13 @@ Reply Firmware::Request(const std::vector<std::uint8_t>& packet) {
   const std::size_t have = packet.size() - 5;
   std::string note;
   std::vector<std::uint8_t> answer;
-  if (command == kCommandPayload) {
+  if (command == firmware::kPayloadCommand) {
     answer = {Payload(data, have < dataLength ? have : dataLength, note)};
-  } else if (command == kCommandFailureQuery) {
-    answer = {kCodeAccepted, 0, 0, 0, static_cast<std::uint8_t>(lastRefusal_),
+  } else if (command == firmware::kFailureQuery) {
+    answer = {firmware::kAccepted, 0, 0, 0, static_cast<std::uint8_t>(lastRefusal_),
               static_cast<std::uint8_t>(lastRefusal_ >> 8)};
   } else {
-    answer = {kCodeNotSupported};
+    answer = {firmware::kNotSupported};
     if (settings_.echo) answer.insert(answer.end(), data, data + have);
   }
   std::string head = Format("command %u, L=%u, R=%u -> code %u", command, dataLength, expected, answer[0]);

@@ -9,17 +9,11 @@
 #include <vector>
 
 #include "file_system.h"
+#include "payload_layout.h"
 
 namespace zefrsim {
 
-inline constexpr std::size_t kPayloadSize = 1984;
-inline constexpr std::uint8_t kCommandFailureQuery = 0;
-inline constexpr std::uint8_t kCommandPayload = 3;
-
-inline constexpr std::uint8_t kCodeAccepted = 0;
-inline constexpr std::uint8_t kCodeNotSupported = 1;
-inline constexpr std::uint8_t kCodeInvalidParameter = 3;
-inline constexpr std::uint8_t kCodeIncompatibleFormat = 4;
+inline constexpr std::size_t kPayloadSize = zefr::payload::kImageSize;
 
 // Checks a configuration payload; returns the completion code and, for a
 // refusal, the failing-entity word the failure query will report.
