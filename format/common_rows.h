@@ -21,6 +21,11 @@ inline constexpr FieldRow Byte(const char* key, std::size_t offset, bool noneAll
           .noneStored = 0xFF, .hex = true};
 }
 
+// A count from 0 to max stored as 16 bits.
+inline constexpr FieldRow Word(const char* key, std::size_t offset, std::int32_t max) {
+  return {.key = key, .store = Store::kWord, .offset = static_cast<std::uint16_t>(offset), .max = max};
+}
+
 // A fixed-point value stored as 32 bits.
 inline constexpr FieldRow Decimal(const char* key, std::size_t offset, int decimals, std::int32_t min,
                                    std::int32_t max) {

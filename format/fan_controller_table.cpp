@@ -49,8 +49,7 @@ constexpr FieldRow SlotRow(const SlotKeys& k, int slot, int which) {
       row.bias = -1;
       break;
     case f::kSlotMinimumRpm:
-      row = {.key = k.minimumRpm, .store = Store::kWord,
-             .offset = static_cast<std::uint16_t>(SlotOffset(slot) + at::kSlotMinimumRpm), .max = 16000};
+      row = Word(k.minimumRpm, SlotOffset(slot) + at::kSlotMinimumRpm, 16000);
       break;
     default:
       row = SlotBits(k.dependentMeasurement, slot, at::kSlotDependentMeasurement);

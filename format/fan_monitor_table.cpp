@@ -8,9 +8,7 @@ using namespace rows;
 namespace f = fan_monitor_field;
 namespace at = payload::fan_monitor;
 
-constexpr FieldRow Speed(const char* key, std::size_t offset) {
-  return {.key = key, .store = Store::kWord, .offset = static_cast<std::uint16_t>(offset), .max = 30000};
-}
+constexpr FieldRow Speed(const char* key, std::size_t offset) { return Word(key, offset, 30000); }
 
 // Speeds fall towards the failure: each may not exceed the one before.
 constexpr FieldRow kFields[] = {
