@@ -47,6 +47,8 @@ class Graph {
 namespace F = zefr::format;
 namespace L = zefr::payload;
 
+constexpr int kUsageField = 1;  // every kind's second row
+
 // A kind's entities, as the graph reads them from the image.
 class Entities {
  public:
@@ -68,7 +70,7 @@ class Entities {
 void Nodes(Graph& g, const char* cluster, const char* label, const Entities& entities, UsageFamily usage) {
   g.BeginCluster(cluster, label);
   for (size_t i = 0; i < entities.size(); ++i)
-    if (entities.Enabled(i)) g.Node(entities.Id(i), usage, entities.Raw(i, 1));
+    if (entities.Enabled(i)) g.Node(entities.Id(i), usage, entities.Raw(i, kUsageField));
   g.EndCluster();
 }
 
