@@ -41,6 +41,44 @@ bool IsNumericType(ParameterAttributes type) {
   return type == attr::kInteger || type == attr::kReal || type == attr::kHexByte;
 }
 
+// The kinds in kind-index order, with the table of their instance 1.
+const KindSource* KindSources() {
+  static const KindSource sources[ParameterSchema::kKindCount] = {
+      {{12, 100, 1000, 17, "Temperature Monitor",
+        "Monitor and analyze temperature readings from associated temperature sensors.",
+        "TemperatureMonitor"},
+       tables::TemperatureMonitorTable},
+      {{8, 101, 3000, 11, "Fan Monitor",
+        "Monitor and analyze fan speed readings from associated fan speed sensors.",
+        "FanMonitor"},
+       tables::FanMonitorTable},
+      {{8, 102, 5000, 13, "Voltage Monitor",
+        "Monitor and analyze voltage readings from associated voltage sensors.",
+        "VoltageMonitor"},
+       tables::VoltageMonitorTable},
+      {{12, 103, 7000, 18, "Temperature Response Unit",
+        "Determine fan response to change in temperature as reported by associated "
+        "temperature sensors.",
+        "TemperatureResponse"},
+       tables::TemperatureResponseTable},
+      {{8, 104, 9000, 49, "Fan Controller",
+        "Determine duty cycle values to be delivered to hardware fan speed controllers.",
+        "FanController"},
+       tables::FanControllerTable},
+  };
+  return sources;
+}
+
+// Row key k holds the minimum, k + 1 the maximum; a later row wins.
+std::map<std::uint16_t, float> RangeMap(const std::vector<tables::RangeRow>& rows) {
+  std::map<std::uint16_t, float> ranges;
+  for (const tables::RangeRow& row : rows) {
+    ranges[row.key] = row.minimum;
+    ranges[static_cast<std::uint16_t>(row.key + 1)] = row.maximum;
+  }
+  return ranges;
+}
+
 }  // namespace
 
 std::string LowerKey(std::string_view text) {
@@ -71,30 +109,8 @@ bool IsListType(ParameterAttributes attributes) {
 }
 
 ParameterSchema::ParameterSchema() : slotOfId_(kHighestId + 1, -1) {
-  const KindSource sources[kKindCount] = {
-      {{12, 100, 1000, 17, "Temperature Monitor",
-        "Monitor and analyze temperature readings from associated temperature sensors.",
-        "TemperatureMonitor"},
-       tables::TemperatureMonitorTable},
-      {{8, 101, 3000, 11, "Fan Monitor",
-        "Monitor and analyze fan speed readings from associated fan speed sensors.",
-        "FanMonitor"},
-       tables::FanMonitorTable},
-      {{8, 102, 5000, 13, "Voltage Monitor",
-        "Monitor and analyze voltage readings from associated voltage sensors.",
-        "VoltageMonitor"},
-       tables::VoltageMonitorTable},
-      {{12, 103, 7000, 18, "Temperature Response Unit",
-        "Determine fan response to change in temperature as reported by associated "
-        "temperature sensors.",
-        "TemperatureResponse"},
-       tables::TemperatureResponseTable},
-      {{8, 104, 9000, 49, "Fan Controller",
-        "Determine duty cycle values to be delivered to hardware fan speed controllers.",
-        "FanController"},
-       tables::FanControllerTable},
-  };
-  for (const KindSource& source : sources) kinds_.push_back(source.kind);
+  const KindSource* sources = KindSources();
+  for (int k = 0; k < kKindCount; ++k) kinds_.push_back(sources[k].kind);
 
   slots_.reserve(kParameterCount);
   displayOrder_.reserve(kParameterCount);
@@ -139,10 +155,7 @@ ParameterSchema::ParameterSchema() : slotOfId_(kHighestId + 1, -1) {
               d.options.push_back({o.stored, o.display, d.HasClassWords() ? o.classWord : 0});
           }
           d.maxLength = p.maxLength;
-          for (const tables::RangeRow& row : p.ranges) {
-            d.ranges[row.key] = row.minimum;
-            d.ranges[static_cast<std::uint16_t>(row.key + 1)] = row.maximum;
-          }
+          d.ranges = RangeMap(p.ranges);
           if (d.Has(attr::kInstanceSwitch))
             d.defaultText = "FALSE";
           else if (d.Has(attr::kSelector) && !d.options.empty())
@@ -375,6 +388,44 @@ std::uint16_t ParameterSchema::RowOfClass(const std::map<std::uint16_t, float>& 
     return static_cast<std::uint16_t>(rowClass | formBit);
   if (holds(rowClass)) return static_cast<std::uint16_t>(rowClass);
   return rows::kPlain;
+}
+
+std::optional<KeyRange> ParameterSchema::RangeOfKey(std::string_view section, std::string_view key,
+                                                    std::string_view usageValue,
+                                                    FormFactor formFactor) {
+  const KindSource* sources = KindSources();
+  for (int k = 0; k < kKindCount; ++k) {
+    const EntityKind& kind = sources[k].kind;
+    bool named = false;
+    for (int n = 1; n <= kind.instanceCount && !named; ++n)
+      named = section == kind.family + std::to_string(n);
+    if (!named) continue;
+    // Every instance carries instance 1's type, ranges and names.
+    const std::vector<tables::Parameter>& table = sources[k].table();
+    for (const tables::Parameter& p : table) {
+      if (p.key == nullptr || (p.attributes & attr::kIniKey) == 0 || *p.key == '\0' || key != p.key)
+        continue;
+      const ParameterAttributes type = p.attributes & attr::kTypeMask;
+      if (type != attr::kInteger && type != attr::kReal) return std::nullopt;
+      const std::map<std::uint16_t, float> ranges = RangeMap(p.ranges);
+      std::uint16_t row = rows::kPlain;
+      const tables::Parameter& usage = table[kUsageIndex];
+      if (p.controlledByUsage && !usageValue.empty() && (usage.attributes & attr::kUsage) != 0) {
+        const std::string lower = LowerKey(usageValue);
+        for (const tables::Option& o : usage.options) {
+          if (LowerKey(o.stored) != lower) continue;
+          row = RowOfClass(ranges, o.classWord, formFactor);
+          break;
+        }
+      }
+      const auto minimum = ranges.find(row);
+      const auto maximum = ranges.find(static_cast<std::uint16_t>(row + 1));
+      if (minimum == ranges.end() || maximum == ranges.end()) return std::nullopt;
+      return KeyRange{type, minimum->second, maximum->second, p.displayName};
+    }
+    return std::nullopt;
+  }
+  return std::nullopt;
 }
 
 bool ParameterSchema::SetExtraOption(ParameterId id, std::string_view stored,

@@ -124,6 +124,15 @@ struct ParameterDescriptor {
   bool HasClassWords() const { return Has(attr::kUsage); }
 };
 
+// The editor's range for an INI key of an instance section, as the schema
+// holds it for the row the `Usage` value selects.
+struct KeyRange {
+  ParameterAttributes type = 0;  // attr::kInteger or attr::kReal
+  float minimum = 0;
+  float maximum = 0;
+  std::string displayName;
+};
+
 class ParameterSchema {
  public:
   static constexpr int kKindCount = 5;
@@ -180,6 +189,13 @@ class ParameterSchema {
   // weighting class, each preferring its form-factor row; 0x2 when neither.
   static std::uint16_t RowOfClass(const std::map<std::uint16_t, float>& ranges,
                                   std::uint32_t classWord, FormFactor formFactor);
+
+  // The range of an integer or real key of "TemperatureMonitor1" ...
+  // "FanController8" (exact, case-sensitive), read from the kinds' tables
+  // without building a schema: a one-shot check need not pay for 1009
+  // descriptors. Nothing for other sections, keys and types.
+  static std::optional<KeyRange> RangeOfKey(std::string_view section, std::string_view key,
+                                            std::string_view usageValue, FormFactor formFactor);
 
   // The extra option at index OptionCount(): its texts enter the reverse maps
   // without displacing a real option's entry. Replaces an earlier extra.

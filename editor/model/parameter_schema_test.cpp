@@ -447,6 +447,56 @@ TEST(ParameterSchema, RowOfClassWithFormFactorRows) {
         << std::hex << r.word << " form " << static_cast<int>(r.form);
 }
 
+// The one-shot range read from the tables must give what the built schema
+// gives, for every numeric key of every instance under every Usage value.
+TEST(ParameterSchema, RangeOfKeyAgreesWithTheBuiltSchema) {
+  const ParameterSchema& schema = Schema();
+  int compared = 0;
+  int ranged = 0;
+  for (int instance = 0; instance < ParameterSchema::kInstanceCount; ++instance) {
+    const std::string section = *schema.InstanceSection(instance);
+    // Every stored Usage text of the kind, another case, a blank and junk.
+    std::vector<std::string> usages = {"", "junk", "NONE"};
+    if (const auto usageId = schema.ParameterOfKey(instance, "Usage")) {
+      for (int o = 0; o < schema.Descriptor(*usageId)->OptionCount(); ++o) {
+        const std::string stored = *schema.OptionStored(*usageId, o);
+        usages.push_back(stored);
+        usages.push_back(LowerKey(stored));
+      }
+    }
+    for (ParameterId id : schema.DisplayOrder()) {
+      if (schema.InstanceIndexOf(id) != instance) continue;
+      const ParameterDescriptor& d = *schema.Descriptor(id);
+      if (!d.Has(attr::kIniKey) || d.key.empty()) continue;
+      const bool numeric = d.Type() == attr::kInteger || d.Type() == attr::kReal;
+      for (const std::string& usage : usages) {
+        for (FormFactor form : {FormFactor::ATX, FormFactor::BTX, FormFactor::Custom}) {
+          const auto expected = numeric ? schema.Range(id, schema.RowClass(id, usage, form)) : std::nullopt;
+          const auto got = ParameterSchema::RangeOfKey(section, d.key, usage, form);
+          ++compared;
+          ASSERT_EQ(got.has_value(), expected.has_value()) << section << " " << d.key << " " << usage;
+          if (!got) continue;
+          ++ranged;
+          EXPECT_EQ(got->type, d.Type()) << section << " " << d.key;
+          EXPECT_EQ(got->minimum, expected->first) << section << " " << d.key << " " << usage;
+          EXPECT_EQ(got->maximum, expected->second) << section << " " << d.key << " " << usage;
+          EXPECT_EQ(got->displayName, d.displayName) << section << " " << d.key;
+        }
+      }
+    }
+  }
+  EXPECT_GT(ranged, 1000);
+  EXPECT_GT(compared, ranged);
+  // Only the exact section and key names of the file's instances.
+  ASSERT_TRUE(ParameterSchema::RangeOfKey("TemperatureMonitor12", "TemperatureNominal", "", FormFactor::Custom));
+  for (const auto& [section, key] : std::vector<std::pair<std::string, std::string>>{
+           {"TemperatureMonitor0", "TemperatureNominal"}, {"TemperatureMonitor13", "TemperatureNominal"},
+           {"TemperatureMonitor01", "TemperatureNominal"}, {"temperaturemonitor1", "TemperatureNominal"},
+           {"TemperatureMonitor1", "temperaturenominal"}, {"TemperatureMonitor1", ""},
+           {"FanMonitor1", "TemperatureNominal"}, {"Ambient", "TemperatureNominal"}, {"", ""}})
+    EXPECT_FALSE(ParameterSchema::RangeOfKey(section, key, "", FormFactor::Custom)) << section << " " << key;
+}
+
 TEST(ParameterSchema, CopiedInstances) {
   const ParameterSchema& s = Schema();
   // Dependents are not shifted: offsets stay offsets, absolute ids stay.

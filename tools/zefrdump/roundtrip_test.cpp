@@ -127,7 +127,7 @@ TEST(RoundTrip, DecimalTextsReadBackThroughTheDecimalReader) {
   for (int decimals : {2, 3}) {
     std::string ini = "[S]\n";
     for (size_t i = 0; i < std::size(values); ++i)
-      ini += "K" + std::to_string(i) + "=" + DecimalText(values[i], decimals) + "\n";
+      ini.append("K").append(std::to_string(i)).append("=").append(DecimalText(values[i], decimals)).append("\n");
     const zefr::ProfileFile file(ini);
     for (size_t i = 0; i < std::size(values); ++i) {
       std::string text;

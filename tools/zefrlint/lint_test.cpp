@@ -318,7 +318,7 @@ TEST(LintAgainstCompiler, RandomMistakesInTheDefaults) {
       const size_t eq = text.find('=', at), end = text.find('\n', at);
       text.replace(eq + 1, end - eq - 1, values[random() % values.size()]);
     }
-    const std::string file = dir.Write("r" + std::to_string(round) + ".ini", text);
+    const std::string file = dir.Write(std::string("r").append(std::to_string(round)).append(".ini"), text);
     const Ran compiled = Compile(dir, file);
     const Ran linted = Lint(file);
     ASSERT_EQ(linted.code, compiled.code) << file << "\n" << compiled.out;

@@ -36,12 +36,6 @@ Diagnostic Warning(const char* rule, std::string section, std::string key, std::
   return d;
 }
 
-// The editor's schema, built once and kept to the end of the process.
-const ParameterSchema& Schema() {
-  static const ParameterSchema* schema = new ParameterSchema;
-  return *schema;
-}
-
 class WarningFinder {
  public:
   WarningFinder(std::string_view content, const std::vector<Diagnostic>& checked)
@@ -116,8 +110,6 @@ class WarningFinder {
     const std::optional<std::string> shut = WhyNotEnabled(section);
     const std::vector<std::optional<std::int32_t>> values = ReadValues(table, section);
     std::map<std::string, std::uint32_t> firstLine;
-    // Asked once per section, not per key.
-    const int instance = shut ? -1 : Schema().InstanceOfSection(known.name).value_or(-1);
     std::string usage;
     file_.Lookup(known.name, "Usage", usage, kValueCapacity);
     for (const OutlineKey& k : s.keys) {
@@ -154,38 +146,34 @@ class WarningFinder {
       }
       const FieldRow& row = table.fields[static_cast<std::size_t>(field)];
       CutDecimal(row, section, k);
-      EditorRange(known, instance, usage, row, k);
+      EditorRange(known, usage, row, k);
     }
   }
 
   // A number the compiler takes that the editor's narrower range refuses.
-  void EditorRange(const KnownSection& known, int instance, const std::string& usage, const FieldRow& row,
+  void EditorRange(const KnownSection& known, const std::string& usage, const FieldRow& row,
                    const OutlineKey& k) {
     if (!k.hasValue || reported_.count(LowerAscii(known.name) + "\n" + LowerAscii(k.name.text))) return;
-    const ParameterSchema& schema = Schema();
-    const auto id = schema.ParameterOfKey(instance, row.key);
-    const ParameterDescriptor* d = id ? schema.Descriptor(*id) : nullptr;
-    if (!d || (d->Type() != attr::kInteger && d->Type() != attr::kReal)) return;
-    const auto range = schema.Range(*id, schema.RowClass(*id, usage, FormFactor::Custom));
+    const auto range = ParameterSchema::RangeOfKey(known.name, row.key, usage, FormFactor::Custom);
     if (!range) return;
     char* end = nullptr;
     const double v = std::strtod(k.value.c_str(), &end);
     if (end == k.value.c_str() || *end != '\0') return;
-    const bool inside = d->Type() == attr::kReal
-                            ? range->first <= static_cast<float>(v) && static_cast<float>(v) <= range->second
-                            : static_cast<double>(static_cast<long long>(range->first)) <= v &&
-                                  v <= static_cast<double>(static_cast<long long>(range->second));
+    const bool inside = range->type == attr::kReal
+                            ? range->minimum <= static_cast<float>(v) && static_cast<float>(v) <= range->maximum
+                            : static_cast<double>(static_cast<long long>(range->minimum)) <= v &&
+                                  v <= static_cast<double>(static_cast<long long>(range->maximum));
     if (inside) return;
     char bounds[64];
-    std::snprintf(bounds, sizeof bounds, "%.15g to %.15g", static_cast<double>(range->first),
-                  static_cast<double>(range->second));
+    std::snprintf(bounds, sizeof bounds, "%.15g to %.15g", static_cast<double>(range->minimum),
+                  static_cast<double>(range->maximum));
     NamePlace at;
     at.line = k.valueSpot.line;
     at.column = k.valueSpot.column;
     at.endColumn = k.valueSpot.endColumn;
     found_.push_back(Warning("editor-range", known.name, k.name.text,
                              "Accepted by the compiler, but the editor flags it: outside its range " +
-                                 std::string(bounds) + " for \"" + d->displayName + "\"",
+                                 std::string(bounds) + " for \"" + range->displayName + "\"",
                              at));
   }
 
