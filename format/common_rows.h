@@ -1,5 +1,6 @@
 #pragma once
-// The two rows every kind starts with.
+// Row builders the kinds share: the two rows every kind starts with, bytes,
+// counts, decimals and rows bound to an earlier one.
 
 #include "field_table.h"
 #include "rules.h"

@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "field_table.h"
 #include "payload_image.h"
 
 namespace zefrdump {
