@@ -28,11 +28,11 @@ for t in "${targets[@]}"; do names+=("${t%%:*}"); done
 cmake --build "$out" -j "${ZEFR_JOBS:-$(nproc)}" --target "${names[@]}"
 
 # The default configurations seed the document target without being copied
-# into fuzz/. The other INI targets do without them: each of their inputs
-# costs in proportion to its size, and inputs bred from the 17 KB defaults
-# stay that large, where the seeds in fuzz/ (processor.ini in particular)
-# reach the same code in 2 KB. The document's inputs cost about the same at
-# any size (it loads, checks and saves all its parameters each time).
+# into fuzz/: loading a whole configuration reaches parts of the document no
+# small seed does, though inputs bred from them take twice as long. The
+# other INI targets do without them: inputs bred from the 17 KB defaults stay
+# that large, and the seeds in fuzz/ (processor.ini in particular) reach the
+# same code in 2 KB.
 mkdir -p "$out/seeds/ini"
 cp editor/res/ZefrCfgATX.ini editor/res/ZefrCfgBTX.ini "$out/seeds/ini/"
 
