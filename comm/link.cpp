@@ -93,8 +93,9 @@ std::uint32_t Link::Open() {
 
 void Link::CloseConnection() {
   device_.Close();
+  // The buffer is kept for the next connection (at most 64 KiB): opening
+  // one should not cost an allocation.
   receive_.clear();
-  receive_.shrink_to_fit();
   connected_ = false;
   maxMessage_ = 0;
 }

@@ -240,7 +240,12 @@ bool ConfigurationDocument::Write(const std::string& path, WriteMode mode, std::
     return false;
   }
   std::string firstError = WriteKeys(ini, mode);
-  if (!ini.Commit() && firstError.empty()) firstError = ini.Error();
+  // A key that cannot be written fails the whole save: the file stays as it
+  // was rather than holding some of the changes under a reported failure.
+  if (!firstError.empty())
+    ini.Close();
+  else if (!ini.Commit())
+    firstError = ini.Error();
   if (!firstError.empty()) {
     if (error != nullptr) *error = firstError;
     return false;

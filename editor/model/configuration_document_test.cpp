@@ -238,6 +238,22 @@ TEST_F(Document, FailedWriteIsReported) {
   EXPECT_FALSE(error.empty());
 }
 
+// A value that cannot go into the file fails the save, and the file keeps
+// none of the other changes either.
+TEST_F(Document, RefusedValueLeavesTheFileAsItWas) {
+  const fs::path file = dir / "refused.ini";
+  const std::string before = "[TemperatureResponse1]\nEnabled=TRUE\nSmoothingWindow=4\nProportionalGain=1.00\n";
+  WriteFile(file, before);
+  doc.ResetToDefaults();
+  doc.Load(file.string());
+  doc.SetValue(kTr1Smoothing, "5");
+  doc.SetValue(kTr1Gain, "2.00\n[Injected]");
+  std::string error;
+  EXPECT_FALSE(doc.Write(file.string(), WriteMode::Save, &error));
+  EXPECT_NE(error.find("line break"), std::string::npos) << error;
+  EXPECT_EQ(ReadFile(file), before);
+}
+
 TEST_F(Document, FileWithoutKnownKeysHoldsNoData) {
   const fs::path file = dir / "empty.ini";
   WriteFile(file, "[Other]\nX=1\n");

@@ -2,11 +2,10 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace zefr {
@@ -50,50 +49,61 @@ class ProfileText {
 
  private:
   enum class Kind : std::uint8_t { kBlank, kComment, kSection, kKey };
-  // Kept small: a file can hold a million lines.
+  enum class Eol : std::uint8_t { kNone, kLf, kCrLf };
+  // Kept small and free of allocations: a file can hold a million lines,
+  // and copies of a text are made per edit.
   struct Line {
-    std::string text;      // without its line ending
-    std::string_view eol;  // "\n", "\r\n" or "" for a last line without one
-    // The section or key name, trimmed, as spelled: a part of `text`.
-    std::uint32_t nameAt = 0;
-    std::uint32_t nameSize = 0;
+    std::size_t at = 0;  // where its text (without the line ending) is in chars_
+    std::size_t size = 0;
+    // The section or key name, trimmed, as spelled: a part of the text.
+    std::size_t nameAt = 0;
+    std::size_t nameSize = 0;
     Kind kind = Kind::kBlank;
-
-    std::string_view Name() const { return std::string_view(text).substr(nameAt, nameSize); }
+    Eol eol = Eol::kNone;
+  };
+  // An index entry: the first section of a name (in sections_) or the first
+  // line of a key in such a section (in keys_, owned by the line of the
+  // section's header). `hash` is that of the folded name. Sorted by owner
+  // and hash, so that a name is found without a copy of it.
+  struct Entry {
+    std::uint64_t hash = 0;
+    std::size_t owner = 0;
+    std::size_t line = 0;
   };
 
-  // Found by a folded name without a copy of it.
-  struct NameHash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
-  };
-  template <typename T>
-  using NameMap = std::unordered_map<std::string, T, NameHash, std::equal_to<>>;
-
-  // Where the first section of a name and the first line of each of its
-  // keys are; names are folded to lower case.
-  struct SectionIndex {
-    std::size_t header = 0;
-    NameMap<std::size_t> keys;
-  };
-
-  // `eol` is one of the literals above, never a copy.
-  static Line Parse(std::string text, std::string_view eol);
-  // The first section of that name, or nullptr.
-  SectionIndex* FindSection(std::string_view section);
-  const SectionIndex* FindSection(std::string_view section) const;
-  // Index of the key's first line in the section, or npos.
-  static std::size_t FindKey(const SectionIndex& section, std::string_view key);
+  std::string_view Text(const Line& line) const { return std::string_view(chars_).substr(line.at, line.size); }
+  std::string_view Name(const Line& line) const { return Text(line).substr(line.nameAt, line.nameSize); }
+  static std::string_view EolText(Eol eol);
+  // Classifies the text held in chars_ at `at`.
+  Line Parse(std::size_t at, std::size_t size, Eol eol) const;
+  // Adds the text at the end of chars_ and classifies it.
+  Line Append(std::string_view text, Eol eol);
+  // The owner's entry of that name, and true; or where it would go, and false.
+  std::pair<std::vector<Entry>::iterator, bool> Seek(std::vector<Entry>& list, std::size_t owner,
+                                                     std::string_view name);
+  std::pair<std::vector<Entry>::const_iterator, bool> Seek(const std::vector<Entry>& list, std::size_t owner,
+                                                           std::string_view name) const;
+  // The header line of the first section of that name, or npos.
+  std::size_t FindSection(std::string_view section) const;
+  // Index of the key's first line in the section of that header, or npos.
+  std::size_t FindKey(std::size_t header, std::string_view key) const;
   // Index of the line after the section's last key line, or after its header.
-  std::size_t AfterLastKey(const SectionIndex& section) const;
+  std::size_t AfterLastKey(std::size_t header) const;
   void Insert(std::size_t at, Line line);
   void Erase(std::size_t at);
   // Moves every indexed line at or after `from` by `delta` lines.
   void Shift(std::size_t from, std::ptrdiff_t delta);
+  // Drops the texts of rewritten lines once they are most of chars_.
+  void Compact();
 
+  // The text of every line: the file as read, then the new text of each line
+  // written since, so a copy of the whole file is one allocation.
+  std::string chars_;
+  std::size_t unused_ = 0;  // bytes of chars_ no line refers to any more
   std::vector<Line> lines_;
-  NameMap<SectionIndex> sections_;
-  std::string_view eol_ = "\n";  // ending of lines we add: the file's own
+  std::vector<Entry> sections_;
+  std::vector<Entry> keys_;
+  Eol eol_ = Eol::kLf;  // ending of lines we add: the file's own
   bool modified_ = false;
 };
 

@@ -356,5 +356,23 @@ TEST(ProfileTextTest, IndexAnswersAsAScanOfTheBytes) {
   }
 }
 
+// A rewritten line's old text is left behind until it is most of the held
+// text; then only the lines' own text is kept. A copy edits on its own.
+TEST(ProfileTextTest, ManyRewritesKeepTheOtherLines) {
+  ProfileText text("; head\r\n[S]\r\nA=1\r\nB=2\r\n[T]\r\nC=3");
+  ProfileText copy;
+  std::string last;
+  for (int i = 0; i < 300; ++i) {
+    last = std::string(100 + i % 7, 'x') + std::to_string(i);
+    ASSERT_TRUE(text.Write("S", "A", last));
+    if (i == 150) copy = text;
+  }
+  ASSERT_TRUE(text.Remove("S", "B"));
+  EXPECT_EQ(text.Bytes(), "; head\r\n[S]\r\nA=" + last + "\r\n[T]\r\nC=3");
+  EXPECT_EQ(text.Read("T", "C"), "3");
+  EXPECT_EQ(copy.Read("S", "B"), "2");
+  EXPECT_EQ(copy.Read("S", "A"), std::string(100 + 150 % 7, 'x') + "150");
+}
+
 }  // namespace
 }  // namespace zefr
